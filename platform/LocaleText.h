@@ -1,0 +1,14 @@
+#pragma once
+// Text comparison in the user's locale.
+
+#include <QString>
+
+// Case-insensitive comparison in the user's locale: <0, 0 or >0.
+int AnsiCompareText(const QString& a, const QString& b);
+// Case-sensitive comparison in the user's locale.
+int AnsiCompareStr(const QString& a, const QString& b);
+// True when the texts are equal ignoring letter case.
+bool AnsiSameText(const QString& a, const QString& b);
+// Upper- and lower-casing in the user's locale.
+QString AnsiUpperCase(const QString& text);
+QString AnsiLowerCase(const QString& text);

@@ -1,0 +1,18 @@
+#pragma once
+// The running program file and its folder.
+
+#include <QString>
+
+// Full path of the running executable (/proc/self/exe).
+QString ProgramFilePath();
+// Folder of the running executable, without a trailing "/".
+QString ProgramFolder();
+// The file name with its extension replaced by the given one (".ini"); a name without an
+// extension gets it appended. Only a "." after the last "/" counts.
+QString ChangeFileExt(const QString& fileName, const QString& extension);
+// The part of the file name after the last "/".
+QString ExtractFileName(const QString& fileName);
+// The folder part of the file name, including its trailing "/".
+QString ExtractFilePath(const QString& fileName);
+// The extension with its dot (".jpg"), or empty; only a "." after the last "/" counts.
+QString ExtractFileExt(const QString& fileName);

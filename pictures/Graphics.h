@@ -1,0 +1,58 @@
+#pragma once
+// The abstract graphic every picture class derives from, and the errors picture code raises.
+
+#include "Exception.h"
+
+#include <QByteArray>
+#include <QMetaObject>
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+LX_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
+LX_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
+
+class TBitmap;
+
+// Every concrete class is Q_OBJECT with a Q_INVOKABLE default constructor, so that a class
+// reference is its const QMetaObject* and newInstance() makes one.
+class TGraphic : public QObject {
+    Q_OBJECT
+public:
+    explicit TGraphic(QObject* parent = nullptr) : QObject(parent) {}
+
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual bool Empty() const = 0;
+    // Draws the graphic stretched into rect of the canvas, as the class's rules say.
+    virtual void Draw(QPainter& canvas, const QRect& rect) = 0;
+
+    bool Transparent() const { return FTransparent; }
+    // Sets the flag and raises Changed when it differs.
+    void SetTransparent(bool value);
+
+    // Reads the whole file (opened read-only) and calls LoadFromBytes; a file that cannot be
+    // opened raises EFOpenError "Cannot open file \"%s\". %s" (full name, system's reason).
+    virtual void LoadFromFile(const QString& fileName);
+    // Replaces the graphic with the one encoded in data; damaged data raises the format's error.
+    virtual void LoadFromBytes(const QByteArray& data) = 0;
+    // Converts this graphic into dest; the base raises EConvertError
+    // "Cannot assign a %s to a %s" with ClassName() and "TBitmap".
+    virtual void AssignTo(TBitmap& dest);
+
+    QString ClassName() const { return QString::fromLatin1(metaObject()->className()); }
+
+signals:
+    void Changed();
+    void Progress(int percent);
+
+private:
+    bool FTransparent = false;
+};
+
+using TGraphicClass = const QMetaObject*;
+
+// Reads a whole file for a loader; raises EFOpenError as LoadFromFile describes.
+QByteArray ReadWholeFile(const QString& fileName);

@@ -1,10 +1,76 @@
+// The main program: the start-up and shut-down sequence around the event loop.
+
+#include "AppShell.h"
+#include "FMain.h"
+#include "Global.h"
+#include "VelloriaVersion.h"
+
 #include <QApplication>
-#include <QWidget>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char* const Usage =
+    "Usage: velloria [-noconfig | -nc]\n"
+    "Choose the desktop wallpaper from the pictures of your folders.\n"
+    "\n"
+    "  -noconfig, -nc   start with the default settings instead of the stored ones\n"
+    "                   (the settings are still saved at exit)\n"
+    "  --help           show this text\n"
+    "  --version        show the version\n";
+
+// --help and --version answer on standard output without opening a window.
+bool AnswerInformationOption(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return false;
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(Usage, stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("velloria %s\n", VelloriaVersion);
+            return true;
+        }
+    }
+    return false;
+}
+
+int RunProgram() {
+    TApplication shell;
+    shell.Title = QStringLiteral("Velloria");
+    QApplication::setApplicationName(shell.Title);
+    shell.HelpFile = QStringLiteral("velloria.chm");
+    TMainForm mainForm;
+    shell.MainForm = &mainForm;
+    shell.InstallTerminationSignals();
+
+    auto application = std::make_unique<TVelloriaApp>();
+    VelloriaApp = application.get();
+    application->Initialize();
+    mainForm.show();
+    shell.Run();
+    application->Finalize();
+    VelloriaApp = nullptr;
+    return 0;
+}
+} // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerInformationOption(argc, argv))
+        return 0;
+    if (!DisplayAvailable()) {
+        ShowLastChance(Exception(QStringLiteral("Cannot open a display: set DISPLAY, or use "
+                                                "scripts/run, which starts a virtual one")));
+        return 1;
+    }
     QApplication app(argc, argv);
-    QWidget w;
-    w.setWindowTitle("Velloria");
-    w.show();
-    return app.exec();
+    app.setQuitOnLastWindowClosed(false);
+    try {
+        return RunProgram();
+    } catch (const std::exception& error) {
+        VelloriaApp = nullptr;
+        ShowLastChance(error);
+        return 1;
+    }
 }

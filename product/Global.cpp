@@ -1,0 +1,3 @@
+#include "Global.h"
+
+TVelloriaApp* VelloriaApp = nullptr;

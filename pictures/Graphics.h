@@ -41,6 +41,9 @@ public:
     // Converts this graphic into dest; the base raises EConvertError
     // "Cannot assign a %s to a %s" with ClassName() and "TBitmap".
     virtual void AssignTo(TBitmap& dest);
+    // Makes this graphic a copy (or a sharer) of source's image; the base raises EConvertError
+    // "Cannot assign a %s to a %s" with source's and this graphic's class names.
+    virtual void Assign(TGraphic& source);
 
     QString ClassName() const { return QString::fromLatin1(metaObject()->className()); }
 
@@ -54,5 +57,9 @@ private:
 
 using TGraphicClass = const QMetaObject*;
 
+class QFile;
+
 // Reads a whole file for a loader; raises EFOpenError as LoadFromFile describes.
 QByteArray ReadWholeFile(const QString& fileName);
+// The system's text for errorCode (an errno value), or the file's own error text when it is 0.
+QString SystemErrorText(int errorCode, const QFile& file);

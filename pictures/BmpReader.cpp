@@ -1,0 +1,325 @@
+#include "BmpReader.h"
+
+#include "Graphics.h"
+#include "LittleEndian.h"
+
+#include <QVector>
+
+#include <bit>
+
+namespace {
+
+constexpr qint64 FileHeaderSize = 14;
+
+[[noreturn]] void InvalidBitmap()
+{
+    throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
+}
+
+bool CompressionFits(const TDibHeader& h)
+{
+    switch (h.Compression) {
+    case 0: return true;
+    case 1: return h.BitsPerPixel == 8 && !h.TopDown;
+    case 2: return h.BitsPerPixel == 4 && !h.TopDown;
+    case 3: return h.HeaderSize != 64 && (h.BitsPerPixel == 16 || h.BitsPerPixel == 32);
+    case 6: return h.HeaderSize != 64 && (h.BitsPerPixel == 16 || h.BitsPerPixel == 32);
+    default: return false;
+    }
+}
+
+void ReadCoreHeader(const QByteArray& data, qint64 offset, TDibHeader& h)
+{
+    h.Width = PeekU16(data, offset + 4);
+    h.Height = PeekU16(data, offset + 6);
+    if (PeekU16(data, offset + 8) != 1)
+        InvalidBitmap();
+    h.BitsPerPixel = PeekU16(data, offset + 10);
+    if (h.BitsPerPixel != 1 && h.BitsPerPixel != 4 && h.BitsPerPixel != 8 && h.BitsPerPixel != 24)
+        InvalidBitmap();
+    h.PaletteEntrySize = 3;
+    h.PaletteOffset = offset + 12;
+    h.PaletteCount = h.BitsPerPixel <= 8 ? (qint64(1) << h.BitsPerPixel) : 0;
+}
+
+// Masks live in the header from 52 bytes on; after a 40-byte header they follow it.
+qint64 ReadMasks(const QByteArray& data, qint64 offset, TDibHeader& h)
+{
+    const int maskCount = h.Compression == 6 ? 4 : 3;
+    const bool inHeader = h.HeaderSize >= 52;
+    const qint64 at = inHeader ? offset + 40 : offset + h.HeaderSize;
+    const int available = inHeader ? std::min<int>(4, (h.HeaderSize - 40) / 4) : maskCount;
+    if (!HasBytes(data, at, qint64(available) * 4))
+        InvalidBitmap();
+    for (int i = 0; i < available; ++i)
+        h.Masks[i] = PeekU32(data, at + 4 * i);
+    return inHeader ? 0 : qint64(maskCount) * 4;
+}
+
+void SetDefaultMasks(TDibHeader& h)
+{
+    if (h.BitsPerPixel == 16) {
+        h.Masks[0] = 0x7C00; h.Masks[1] = 0x03E0; h.Masks[2] = 0x001F;
+    } else {
+        h.Masks[0] = 0x00FF0000; h.Masks[1] = 0x0000FF00; h.Masks[2] = 0x000000FF;
+    }
+    h.Masks[3] = 0;
+}
+
+void ReadInfoHeader(const QByteArray& data, qint64 offset, TDibHeader& h)
+{
+    const qint32 width = PeekI32(data, offset + 4);
+    const qint32 height = PeekI32(data, offset + 8);
+    if (width < 0 || height == INT32_MIN || PeekU16(data, offset + 12) != 1)
+        InvalidBitmap();
+    h.Width = width;
+    h.TopDown = height < 0;
+    h.Height = height < 0 ? -height : height;
+    h.BitsPerPixel = PeekU16(data, offset + 14);
+    h.Compression = PeekU32(data, offset + 16);
+    const int bpp = h.BitsPerPixel;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        InvalidBitmap();
+    if (!CompressionFits(h))
+        InvalidBitmap();
+    qint64 extra = 0;
+    if (h.Compression == 3 || h.Compression == 6)
+        extra = ReadMasks(data, offset, h);
+    else if (bpp == 16 || bpp == 32)
+        SetDefaultMasks(h);
+    const qint64 used = PeekU32(data, offset + 32);
+    h.PaletteOffset = offset + h.HeaderSize + extra;
+    if (bpp <= 8)
+        h.PaletteCount = (used == 0 || used > (qint64(1) << bpp)) ? (qint64(1) << bpp) : used;
+    else
+        h.PaletteCount = std::min<qint64>(used, 256);
+}
+
+QVector<QRgb> ReadPalette(const QByteArray& data, const TDibHeader& h, qint64 limit)
+{
+    QVector<QRgb> table(1 << h.BitsPerPixel, qRgb(0, 0, 0));
+    for (int i = 0; i < table.size() && i < h.PaletteCount; ++i) {
+        const qint64 at = h.PaletteOffset + qint64(i) * h.PaletteEntrySize;
+        if (at + h.PaletteEntrySize > limit || !HasBytes(data, at, h.PaletteEntrySize))
+            break;
+        const auto* p = reinterpret_cast<const uchar*>(data.constData()) + at;
+        table[i] = qRgb(p[2], p[1], p[0]);
+    }
+    return table;
+}
+
+// One colour channel scaled to 0..255 from its masked bits.
+struct TChannel {
+    quint32 Mask = 0;
+    int Shift = 0;
+    quint64 Max = 0;
+    explicit TChannel(quint32 mask) : Mask(mask)
+    {
+        if (mask != 0) {
+            Shift = std::countr_zero(mask);
+            Max = (quint64(1) << std::bit_width(mask >> Shift)) - 1;
+        }
+    }
+    int Value(quint32 pixel) const
+    {
+        return Mask == 0 ? 0 : int(((pixel & Mask) >> Shift) * 255 / Max);
+    }
+};
+
+void DecodeIndexedRow(const uchar* src, qint64 count, int bpp, uchar* dest, int width)
+{
+    const int perByte = 8 / bpp;
+    const int mask = (1 << bpp) - 1;
+    for (int x = 0; x < width && x / perByte < count; ++x) {
+        const int shift = 8 - bpp * (x % perByte + 1);
+        dest[x] = uchar((src[x / perByte] >> shift) & mask);
+    }
+}
+
+struct TRgbDecoder {
+    TChannel Red, Green, Blue, Alpha;
+    int BytesPerPixel;
+    bool AnyAlpha = false;
+    explicit TRgbDecoder(const TDibHeader& h)
+        : Red(h.Masks[0]), Green(h.Masks[1]), Blue(h.Masks[2]), Alpha(h.Masks[3]),
+          BytesPerPixel(h.BitsPerPixel / 8) {}
+
+    void Row(const uchar* src, qint64 count, QRgb* dest, int width)
+    {
+        for (int x = 0; x < width && (qint64(x) + 1) * BytesPerPixel <= count; ++x) {
+            const uchar* p = src + qint64(x) * BytesPerPixel;
+            if (BytesPerPixel == 3) {
+                dest[x] = qRgb(p[2], p[1], p[0]);
+                continue;
+            }
+            const quint32 v = BytesPerPixel == 2 ? quint32(p[0] | (p[1] << 8))
+                                                 : quint32(p[0] | (p[1] << 8) | (p[2] << 16)) | (quint32(p[3]) << 24);
+            const int a = Alpha.Value(v);
+            AnyAlpha = AnyAlpha || a != 0;
+            dest[x] = qRgba(Red.Value(v), Green.Value(v), Blue.Value(v), a);
+        }
+    }
+};
+
+void MakeOpaque(QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            row[x] |= 0xFF000000u;
+    }
+}
+
+void DecodeRaw(const QByteArray& data, const TDibHeader& h, qint64 pixelOffset, QImage& image)
+{
+    const qint64 stride = (qint64(h.Width) * h.BitsPerPixel + 31) / 32 * 4;
+    const auto* base = reinterpret_cast<const uchar*>(data.constData());
+    TRgbDecoder rgb(h);
+    for (int y = 0; y < h.Height; ++y) {
+        const qint64 at = pixelOffset + qint64(y) * stride;
+        if (at >= data.size())
+            break;
+        const qint64 count = std::min<qint64>(stride, data.size() - at);
+        uchar* dest = image.scanLine(h.TopDown ? y : h.Height - 1 - y);
+        if (h.BitsPerPixel <= 8)
+            DecodeIndexedRow(base + at, count, h.BitsPerPixel, dest, h.Width);
+        else
+            rgb.Row(base + at, count, reinterpret_cast<QRgb*>(dest), h.Width);
+    }
+    if (h.BitsPerPixel <= 8)
+        return;
+    if (rgb.AnyAlpha)
+        image.reinterpretAsFormat(QImage::Format_ARGB32);
+    else
+        MakeOpaque(image);
+}
+
+// Run-length decoding; x and y count from the bottom-left as the file stores rows.
+class TRleDecoder {
+public:
+    TRleDecoder(const QByteArray& data, const TDibHeader& h, qint64 at, QImage& image)
+        : FData(data), FHeader(h), FAt(at), FImage(image) {}
+
+    void Run()
+    {
+        while (FY < FHeader.Height && HasBytes(FData, FAt, 2)) {
+            const int first = Byte(FAt), second = Byte(FAt + 1);
+            FAt += 2;
+            if (first > 0)
+                Repeat(first, second);
+            else if (second == 0)
+                FX = 0, ++FY;
+            else if (second == 1)
+                return;
+            else if (second == 2)
+                Delta();
+            else
+                Literal(second);
+        }
+    }
+
+private:
+    int Byte(qint64 at) const { return uchar(FData[at]); }
+
+    void Put(int value)
+    {
+        if (FX < FHeader.Width && FY < FHeader.Height)
+            FImage.scanLine(FHeader.Height - 1 - FY)[FX] = uchar(value);
+        ++FX;
+    }
+
+    void Repeat(int count, int value)
+    {
+        for (int i = 0; i < count; ++i)
+            Put(FHeader.BitsPerPixel == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
+    }
+
+    void Delta()
+    {
+        if (!HasBytes(FData, FAt, 2)) {
+            FAt = FData.size();
+            return;
+        }
+        FX += Byte(FAt);
+        FY += Byte(FAt + 1);
+        FAt += 2;
+    }
+
+    void Literal(int count)
+    {
+        const qint64 bytes = FHeader.BitsPerPixel == 8 ? count : (count + 1) / 2;
+        for (int i = 0; i < count && HasBytes(FData, FAt + (FHeader.BitsPerPixel == 8 ? i : i / 2), 1); ++i) {
+            if (FHeader.BitsPerPixel == 8)
+                Put(Byte(FAt + i));
+            else
+                Put(i % 2 == 0 ? Byte(FAt + i / 2) >> 4 : Byte(FAt + i / 2) & 15);
+        }
+        FAt += bytes + (bytes & 1);
+    }
+
+    const QByteArray& FData;
+    const TDibHeader& FHeader;
+    qint64 FAt;
+    QImage& FImage;
+    int FX = 0;
+    int FY = 0;
+};
+
+} // namespace
+
+TDibHeader ReadDibHeader(const QByteArray& data, qint64 offset)
+{
+    if (!HasBytes(data, offset, 4))
+        InvalidBitmap();
+    TDibHeader h;
+    h.HeaderSize = int(PeekU32(data, offset));
+    switch (h.HeaderSize) {
+    case 12: case 40: case 52: case 56: case 64: case 108: case 124: break;
+    default: InvalidBitmap();
+    }
+    if (!HasBytes(data, offset, h.HeaderSize))
+        InvalidBitmap();
+    if (h.HeaderSize == 12)
+        ReadCoreHeader(data, offset, h);
+    else
+        ReadInfoHeader(data, offset, h);
+    if (qint64(h.Width) * h.Height > MaxPicturePixels)
+        InvalidBitmap();
+    h.EndOfHeader = h.PaletteOffset + h.PaletteCount * h.PaletteEntrySize;
+    return h;
+}
+
+TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOffset)
+{
+    TDib dib;
+    dib.BitsPerPixel = header.BitsPerPixel;
+    if (header.Width == 0 || header.Height == 0)
+        return dib;
+    const bool indexed = header.BitsPerPixel <= 8;
+    dib.Image = QImage(header.Width, header.Height, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    if (dib.Image.isNull())
+        InvalidBitmap();
+    dib.Image.fill(indexed ? 0u : qRgb(0, 0, 0));
+    if (indexed)
+        dib.Image.setColorTable(ReadPalette(data, header, pixelOffset));
+    if (header.Compression == 1 || header.Compression == 2)
+        TRleDecoder(data, header, pixelOffset, dib.Image).Run();
+    else
+        DecodeRaw(data, header, pixelOffset, dib.Image);
+    return dib;
+}
+
+TDib ReadBmp(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return {};
+    if (data.size() < FileHeaderSize || data[0] != 'B' || data[1] != 'M')
+        InvalidBitmap();
+    const TDibHeader header = ReadDibHeader(data, FileHeaderSize);
+    qint64 pixelOffset = PeekU32(data, 10);
+    if (pixelOffset > data.size())
+        InvalidBitmap();
+    if (pixelOffset < header.PaletteOffset)
+        pixelOffset = header.EndOfHeader;
+    return DecodeDib(data, header, pixelOffset);
+}

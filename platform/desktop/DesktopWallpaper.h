@@ -1,0 +1,56 @@
+#pragma once
+// The desktop's wallpaper as the program sees it: one file and one of three styles. Each desktop
+// family has its own adapter behind this interface; DesktopFactory picks the one that applies.
+
+#include <QString>
+#include <array>
+
+// The program's style codes, which are also the item indexes of the main window's style list.
+enum TLxWallpaperStyle : int { wsTiled = 0, wsCentered = 1, wsStretched = 2 };
+
+class IDesktopWallpaper {
+public:
+    virtual ~IDesktopWallpaper() = default;
+
+    // The adapter's short name: "gnome", "mate", "cinnamon", "xfce", "kde", "sway", "x11-root"
+    // or "none".
+    virtual QString Name() const = 0;
+    // Fills in the wallpaper file and style in force and returns true. When the desktop cannot
+    // be asked, returns false with an empty file name and wsCentered.
+    virtual bool GetWallpaper(QString& fileName, int& style) = 0;
+    // Makes the file the wallpaper in the given style (a code outside 0..2 means centred).
+    // Returns false when the desktop refused or could not be reached.
+    virtual bool SetWallpaper(const QString& fileName, int style) = 0;
+    // Puts the last wallpaper set back where the desktop does not keep it across sessions
+    // (root window, swaybg). Elsewhere the desktop keeps it and this does nothing but return
+    // true. False when it was needed and failed.
+    virtual bool Restore() { return true; }
+};
+
+// A service's own values for tiled, centred and stretched, in that order.
+template <typename T> using TServiceStyles = std::array<T, 3>;
+
+// The style code itself when it is one of the three, otherwise wsCentered.
+inline int ValidStyle(int style) { return style >= wsTiled && style <= wsStretched ? style : wsCentered; }
+
+// The service value for a style code; any code outside 0..2 is written as centred.
+template <typename T> T StyleToService(int style, const TServiceStyles<T>& values) {
+    return values[static_cast<std::size_t>(ValidStyle(style))];
+}
+
+// The style code for a service value; any value other than the three reads as centred.
+template <typename T> int StyleFromService(const T& value, const TServiceStyles<T>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (values[i] == value)
+            return static_cast<int>(i);
+    return wsCentered;
+}
+
+// "tiled", "centered" or "stretched"; a code outside 0..2 gives "centered".
+QString StyleWord(int style);
+// The style code for one of the three words; false when the word is none of them.
+bool StyleFromWord(const QString& word, int& style);
+
+// A file URL ("file:///...") becomes its local path; anything else, such as the bare path that
+// some desktops write, is returned as it is.
+QString FileNameFromSetting(const QString& value);

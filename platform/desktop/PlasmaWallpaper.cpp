@@ -1,0 +1,53 @@
+#include "PlasmaWallpaper.h"
+
+#include "PlasmaAppletsFile.h"
+
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+
+namespace {
+const int CallTimeoutMs = 10000;
+
+// A JavaScript string literal for the text.
+QString ScriptString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// Gives every desktop the picture wallpaper with this file and fill mode.
+QString WallpaperScript(const QString& fileName, int style) {
+    // The URL form percent-encodes "#", which Plasma would otherwise read as a light/dark variant.
+    const QString url = QString::fromLatin1(QUrl::fromLocalFile(fileName).toEncoded());
+    return QStringLiteral("var ds = desktops();\n"
+                          "for (var i = 0; i < ds.length; ++i) {\n"
+                          "  var d = ds[i];\n"
+                          "  d.wallpaperPlugin = %1;\n"
+                          "  d.currentConfigGroup = [\"Wallpaper\", %1, \"General\"];\n"
+                          "  d.writeConfig(\"Image\", %2);\n"
+                          "  d.writeConfig(\"FillMode\", %3);\n"
+                          "}\n")
+        .arg(ScriptString(PlasmaImagePlugin), ScriptString(url),
+             QString::number(StyleToService(style, PlasmaFillModes)));
+}
+} // namespace
+
+TPlasmaWallpaper::TPlasmaWallpaper(const QDBusConnection& bus, const QString& configFolder)
+    : FBus(bus), FConfigFolder(configFolder) {}
+
+QString TPlasmaWallpaper::Name() const { return QStringLiteral("kde"); }
+
+bool TPlasmaWallpaper::GetWallpaper(QString& fileName, int& style) {
+    const QString appletsFile =
+        FConfigFolder + QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc");
+    return ReadPlasmaAppletsFile(appletsFile, fileName, style);
+}
+
+bool TPlasmaWallpaper::SetWallpaper(const QString& fileName, int style) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+        QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
+    call << WallpaperScript(fileName, style);
+    return FBus.call(call, QDBus::Block, CallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The last wallpaper chosen, kept in a small file for the desktops that do not remember it
+// themselves (the X root window, swaybg): the file, the style, and the pid of the swaybg we
+// started.
+
+#include "DesktopWallpaper.h"
+
+#include <QString>
+
+struct TWallpaperState {
+    QString FileName;
+    int Style = wsCentered;
+    qint64 Pid = 0; // 0: no process of ours shows it
+};
+
+// The state file in the given folder.
+QString WallpaperStateFile(const QString& folder);
+// Reads the state file of the folder; false (and the state untouched) when it is missing or
+// damaged.
+bool LoadWallpaperState(const QString& folder, TWallpaperState& state);
+// Writes the state file, creating the folder when missing; false when it cannot be written.
+bool SaveWallpaperState(const QString& folder, const TWallpaperState& state);
+
+// The part shared by the adapters whose desktop cannot say what it shows.
+class TStateFileWallpaper : public IDesktopWallpaper {
+public:
+    // The last choice from the state file; false, with an empty name and wsCentered, when there
+    // is none.
+    bool GetWallpaper(QString& fileName, int& style) override;
+    // Sets the choice in the state file again; false when there is none or it cannot be set.
+    bool Restore() override;
+
+protected:
+    explicit TStateFileWallpaper(const QString& stateFolder) : FStateFolder(stateFolder) {}
+    // Records a choice that is now shown.
+    void Remember(const QString& fileName, int style, qint64 pid = 0);
+
+    QString FStateFolder;
+};

@@ -1,0 +1,96 @@
+#include "XfconfWallpaper.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QRegularExpression>
+
+namespace {
+const QString Service = QStringLiteral("org.xfce.Xfconf");
+const QString ObjectPath = QStringLiteral("/org/xfce/Xfconf");
+const QString Interface = QStringLiteral("org.xfce.Xfconf");
+const QString Channel = QStringLiteral("xfce4-desktop");
+const QString ImageSuffix = QStringLiteral("/last-image");
+const QString StyleSuffix = QStringLiteral("/image-style");
+const int CallTimeoutMs = 5000;
+const TServiceStyles<int> ImageStyles = {2, 1, 3};
+
+QString StyleProperty(const QString& imageProperty) {
+    return imageProperty.chopped(ImageSuffix.size()) + StyleSuffix;
+}
+
+// xfconf names a monitor by its output name without blanks.
+QString MonitorImageProperty(QString monitorName) {
+    monitorName.remove(QRegularExpression(QStringLiteral("\\s")));
+    return QStringLiteral("/backdrop/screen0/monitor") + monitorName + QStringLiteral("/workspace0") +
+           ImageSuffix;
+}
+// The wallpaper properties present, in name order.
+QStringList ImageProperties(const QVariantMap& properties) {
+    static const QRegularExpression imageProperty(
+        QStringLiteral("^/backdrop/screen\\d+/monitor[^/]+/workspace\\d+/last-image$"));
+    QStringList images;
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it)
+        if (imageProperty.match(it.key()).hasMatch())
+            images << it.key();
+    return images;
+}
+} // namespace
+
+TXfconfWallpaper::TXfconfWallpaper(const QDBusConnection& bus, const QStringList& monitorNames)
+    : FBus(bus), FMonitorNames(monitorNames) {}
+
+QString TXfconfWallpaper::Name() const { return QStringLiteral("xfce"); }
+
+bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
+    fileName.clear();
+    style = wsCentered;
+    QVariantMap properties;
+    if (!ReadChannel(properties))
+        return false;
+    const QStringList images = ImageProperties(properties);
+    if (images.isEmpty())
+        return false;
+    fileName = properties.value(images.first()).toString();
+    const QVariant styleValue = properties.value(StyleProperty(images.first()));
+    style = styleValue.isValid() ? StyleFromService(styleValue.toInt(), ImageStyles) : wsCentered;
+    return true;
+}
+
+bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
+    QVariantMap properties;
+    if (!ReadChannel(properties))
+        return false;
+    QStringList images = ImageProperties(properties);
+    if (images.isEmpty()) {
+        for (const QString& monitor : FMonitorNames)
+            images << MonitorImageProperty(monitor);
+        if (images.isEmpty())
+            images << MonitorImageProperty(QStringLiteral("0"));
+    }
+    bool written = true;
+    for (const QString& image : images) {
+        written = SetProperty(image, fileName) && written;
+        written = SetProperty(StyleProperty(image), StyleToService(style, ImageStyles)) && written;
+    }
+    return written;
+}
+
+bool TXfconfWallpaper::ReadChannel(QVariantMap& properties) {
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, ObjectPath, Interface,
+                                                       QStringLiteral("GetAllProperties"));
+    call << Channel << QStringLiteral("/backdrop");
+    const QDBusMessage reply = FBus.call(call, QDBus::Block, CallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
+        return false;
+    properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+    return true;
+}
+
+bool TXfconfWallpaper::SetProperty(const QString& property, const QVariant& value) {
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, ObjectPath, Interface,
+                                                       QStringLiteral("SetProperty"));
+    call << Channel << property << QVariant::fromValue(QDBusVariant(value));
+    return FBus.call(call, QDBus::Block, CallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+}

@@ -1,12 +1,12 @@
 #include "LxConfigFiles.h"
 
+#include "AtomicFile.h"
 #include "Exception.h"
 #include "LxConfigValues.h"
 #include "ProgramFile.h"
 #include "UserFolders.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -202,11 +202,11 @@ void TLxConfigFile::UpdateFile() {
         const QString folder = ExtractFilePath(FileName());
         if (!ForceDirectories(folder))
             throw Exception(QStringLiteral("Unable to create configuration folder: %1").arg(folder));
-        QSaveFile file(FileName());
-        if (!file.open(QIODevice::WriteOnly) || file.write(Text()) < 0 || !file.commit()) {
+        QString reason;
+        if (!WriteFileAtomically(FileName(), Text(), reason)) {
             std::fprintf(stderr, "velloria: cannot save %s: %s\n",
                          QFile::encodeName(FileName()).constData(),
-                         file.errorString().toLocal8Bit().constData());
+                         reason.toLocal8Bit().constData());
             return;
         }
         FLoadTime = Now();

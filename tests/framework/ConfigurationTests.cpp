@@ -1,0 +1,182 @@
+#include "ConfigTestSupport.h"
+#include "LXApps.h"
+#include "LxConfiguration.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+// A registry over a temporary configuration home, with the product's settings bound to fields.
+class Registry : public ::testing::Test {
+protected:
+    QTemporaryDir Home;
+    QByteArray SavedConfigHome = qgetenv("XDG_CONFIG_HOME");
+    std::unique_ptr<TLXConfiguration> Config;
+    TLxSessionInfo Session{};
+    QString LastFolder;
+    qint32 ThumbSize = 100;
+    qint32 ThumbPadding = 4;
+    bool ExitCleanup = false;
+
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", Home.path().toUtf8());
+        Config = std::make_unique<TLXConfiguration>();
+    }
+    void TearDown() override { qputenv("XDG_CONFIG_HOME", SavedConfigHome); }
+
+    QString Folder() const { return Home.path() + "/Ornwick/Velloria/"; }
+
+    void RegisterProductSettings() {
+        Config->SetAppName("Velloria");
+        Config->Items.Add(MakeBinaryConfig("SessionInfo", &Session, sizeof Session));
+        Config->Items.Add(MakeStringConfig("LastFolder", &LastFolder));
+        Config->Items.Add(MakeIntConfig("Thumb-Size", &ThumbSize));
+        Config->Items.Add(MakeIntConfig("Thumb-Padding", &ThumbPadding));
+        Config->Items.Add(MakeBoolConfig("Exit-Cleanup", &ExitCleanup));
+    }
+
+    void Store(const QByteArray& bytes) {
+        QDir().mkpath(Folder());
+        WriteWhole(Config->FileName, bytes);
+    }
+};
+} // namespace
+
+TEST_F(Registry, FileNameFollowsTheApplicationName) {
+    EXPECT_EQ(Config->DefaultSection, "MAIN");
+    EXPECT_EQ(Config->FileName, Home.path() + "/Ornwick/framework_tests.ini");
+    Config->SetAppName("Velloria");
+    EXPECT_EQ(Config->DefaultSection, "Velloria");
+    EXPECT_EQ(Config->FileName, Folder() + "framework_tests.ini");
+}
+
+TEST_F(Registry, FileNameCallbackWins) {
+    Config->OnGetFileName = [&](TLXConfiguration&, QString& name) { name = Home.path() + "/x.ini"; };
+    Config->SetAppName("Velloria");
+    EXPECT_EQ(Config->FileName, Home.path() + "/x.ini");
+}
+
+TEST_F(Registry, RenamingIsRefusedOnceOpen) {
+    Config->SetAppName("Velloria");
+    Config->Load();
+    EXPECT_NO_THROW(Config->SetAppName("Velloria"));
+    try {
+        Config->SetAppName("Other");
+        FAIL();
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Configuration file already open");
+    }
+    EXPECT_EQ(Config->AppName, "Velloria");
+}
+
+TEST_F(Registry, NoFileNameIsAnError) {
+    Config->FileName.clear();
+    try {
+        Config->ConfigFile();
+        FAIL();
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "No configuration file specified");
+    }
+}
+
+TEST_F(Registry, FirstLoadKeepsDefaultsAndWritesOnlyTheHeader) {
+    RegisterProductSettings();
+    Config->Load();
+    EXPECT_EQ(ThumbSize, 100);
+    EXPECT_EQ(ThumbPadding, 4);
+    EXPECT_FALSE(ExitCleanup);
+    EXPECT_EQ(ReadWhole(Config->FileName), CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=1", ""}));
+}
+
+TEST_F(Registry, WorkedExampleByteForByte) {
+    RegisterProductSettings();
+    Config->Load();
+    {
+        ILxConfigSectionPtr window = Config->GetSection("Window");
+        window->WriteInteger("Left", 120);
+        window->WriteInteger("Top", 80);
+        window->WriteInteger("Width", 800);
+        window->WriteInteger("Height", 600);
+        window->WriteInteger("State", 0);
+    }
+    LastFolder = "/home/me/Photos/Summer 2026";
+    Session = {1.5, 2.25, -3.0, 0x01020304};
+    Config->Save();
+    EXPECT_EQ(ReadWhole(Config->FileName),
+              CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=1", "", "[Window]", "Left=120", "Top=80",
+                    "Width=800", "Height=600", "State=0", "", "[Velloria]",
+                    "SessionInfo=000000000000F83F000000000000024000000000000008C004030201",
+                    "LastFolder=\"/home/me/Photos/Summer 2026\"", "Thumb-Size=100",
+                    "Thumb-Padding=4", "Exit-Cleanup=0", ""}));
+}
+
+TEST_F(Registry, PartialAndUnreadableEntriesKeepDefaults) {
+    RegisterProductSettings();
+    Store(CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=1", "[Velloria]", "thumb-size=150",
+                "Thumb-Padding=abc", "Exit-Cleanup=", "SessionInfo=0011"}));
+    const TLxSessionInfo before = Session;
+    Config->Load();
+    EXPECT_EQ(ThumbSize, 150);
+    EXPECT_EQ(ThumbPadding, 4);
+    EXPECT_FALSE(ExitCleanup);
+    EXPECT_EQ(std::memcmp(&before, &Session, sizeof Session), 0);
+    Config->Save();
+    EXPECT_TRUE(ReadWhole(Config->FileName).contains("Thumb-Size=150\r\n"));
+    EXPECT_FALSE(ReadWhole(Config->FileName).contains("thumb-size"));
+}
+
+TEST_F(Registry, SessionRecordNeedsExactlyFiftySixHexDigits) {
+    RegisterProductSettings();
+    const QByteArray good(56, 'A');
+    for (const QByteArray& stored : {QByteArray(54, 'A'), QByteArray(58, 'A'), good.left(55) + "G"}) {
+        Store("[Velloria]\r\nSessionInfo=" + stored + "\r\n");
+        Session = {};
+        TLXConfiguration fresh;
+        fresh.SetAppName("Velloria");
+        fresh.Items.Add(MakeBinaryConfig("SessionInfo", &Session, sizeof Session));
+        fresh.Load();
+        EXPECT_EQ(Session.RunCount, 0) << stored.constData();
+    }
+    Store("[Velloria]\r\nSessionInfo=" + good + "\r\n");
+    Config->Load();
+    EXPECT_EQ(Session.RunCount, qint32(0xAAAAAAAA));
+}
+
+TEST_F(Registry, OldFileBooleanIsRewrittenAfterTheHeaderIsAdded) {
+    RegisterProductSettings();
+    Store(CrLf({"[Velloria]", "Exit-Cleanup=True"}));
+    Config->Load();
+    EXPECT_TRUE(ExitCleanup);
+    EXPECT_TRUE(ReadWhole(Config->FileName).contains("[LXS:CONFIG:HEADER]\r\nSchemaVersion=1"));
+    EXPECT_TRUE(ReadWhole(Config->FileName).contains("Exit-Cleanup=True"));
+    Config->Save();
+    EXPECT_TRUE(ReadWhole(Config->FileName).contains("Exit-Cleanup=1"));
+}
+
+TEST_F(Registry, MalformedQuotedTextStopsTheLoadButReleasesTheHandle) {
+    RegisterProductSettings();
+    Store(CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=1", "[Velloria]", "LastFolder=\"a%4\"",
+                "Thumb-Size=150"}));
+    EXPECT_THROW(Config->Load(), Exception);
+    EXPECT_EQ(ThumbSize, 100);
+    EXPECT_EQ(Config->ConfigFile().SectionRefs(), 0);
+}
+
+TEST_F(Registry, UnsupportedSchemaKeepsNoFileOpen) {
+    RegisterProductSettings();
+    Store(CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=2"}));
+    EXPECT_THROW(Config->Load(), Exception);
+    EXPECT_FALSE(Config->IsOpen());
+    Store(CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=1"}));
+    EXPECT_NO_THROW(Config->Load());
+}
+
+TEST_F(Registry, CallbacksRunAroundLoadAndSave) {
+    RegisterProductSettings();
+    QStringList calls;
+    Config->OnAfterLoad = [&](TLXConfiguration&) { calls << "after-load"; };
+    Config->OnBeforeSave = [&](TLXConfiguration&) { calls << "before-save"; };
+    Config->Load();
+    Config->Save();
+    EXPECT_EQ(calls, (QStringList{"after-load", "before-save"}));
+}

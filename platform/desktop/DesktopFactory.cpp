@@ -9,6 +9,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -26,6 +27,14 @@ public:
 };
 
 bool VariableSet(const char* name) { return !qEnvironmentVariableIsEmpty(name); }
+
+// Whether a session bus is announced. Without one, asking for it would make libdbus launch a
+// bus of its own on the X display, which would outlive us.
+bool SessionBusKnown() {
+    return VariableSet("DBUS_SESSION_BUS_ADDRESS") ||
+           (VariableSet("XDG_RUNTIME_DIR") &&
+            QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")));
+}
 
 // The screen names, when this process has a windowing connection to ask.
 QStringList MonitorNames() {
@@ -47,7 +56,8 @@ TDesktopSnapshot ReadDesktopSnapshot() {
     snapshot.WaylandDisplay = VariableSet("WAYLAND_DISPLAY");
     snapshot.SwaySocket = VariableSet("SWAYSOCK");
     snapshot.X11Display = VariableSet("DISPLAY");
-    const QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusConnection bus = SessionBusKnown() ? QDBusConnection::sessionBus()
+                                                  : QDBusConnection(QString());
     if (bus.isConnected() && bus.interface())
         for (const QString& name : DesktopBusNames())
             if (bus.interface()->isServiceRegistered(name))

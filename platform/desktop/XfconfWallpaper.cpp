@@ -80,7 +80,8 @@ bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
 bool TXfconfWallpaper::ReadChannel(QVariantMap& properties) {
     QDBusMessage call = QDBusMessage::createMethodCall(Service, ObjectPath, Interface,
                                                        QStringLiteral("GetAllProperties"));
-    call << Channel << QStringLiteral("/backdrop");
+    // The whole channel: asking for "/backdrop" fails while the channel has no backdrop yet.
+    call << Channel << QStringLiteral("/");
     const QDBusMessage reply = FBus.call(call, QDBus::Block, CallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
         return false;

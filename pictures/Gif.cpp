@@ -1,0 +1,98 @@
+#include "Gif.h"
+
+#include "Bitmap.h"
+
+#include <QPainter>
+
+QColor TJvGIFFrame::TransparentColor()
+{
+    const int index = FData.TransparentIndex;
+    if (index < 0)
+        return QColor();
+    const QImage& image = Bitmap().Image;
+    return index < image.colorCount() ? QColor(image.color(index)) : QColor(Qt::black);
+}
+
+const TDib& TJvGIFFrame::Bitmap()
+{
+    if (!FBitmap)
+        FBitmap = DecodeGifFrame(FData);
+    return *FBitmap;
+}
+
+int TJvGIFImage::Width() const
+{
+    return FFrames.isEmpty() ? 0 : FFrames.first()->Width();
+}
+
+int TJvGIFImage::Height() const
+{
+    return FFrames.isEmpty() ? 0 : FFrames.first()->Height();
+}
+
+void TJvGIFImage::Draw(QPainter& canvas, const QRect& rect)
+{
+    if (FFrames.isEmpty())
+        return;
+    TJvGIFFrame& frame = Frames(FFrameIndex);
+    QImage image = frame.Bitmap().Image;
+    const int transparent = frame.TransparentIndex();
+    if (Transparent() && transparent >= 0 && transparent < image.colorCount())
+        image.setColor(transparent, qRgba(0, 0, 0, 0));
+    canvas.save();
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    canvas.drawImage(rect, image);
+    canvas.restore();
+}
+
+void TJvGIFImage::LoadFromBytes(const QByteArray& data)
+{
+    TGifFile file = ReadGif(data);
+    QList<std::shared_ptr<TJvGIFFrame>> frames;
+    for (TGifFrameData& frame : file.Frames)
+        frames.append(std::make_shared<TJvGIFFrame>(std::move(frame)));
+    if (!frames.isEmpty())
+        frames.first()->Bitmap();
+    FFrames = std::move(frames);
+    FFrameIndex = 0;
+    emit Changed();
+}
+
+void TJvGIFImage::AssignTo(TBitmap& dest)
+{
+    if (FFrames.isEmpty()) {
+        dest.AssignFromDib(TDib());
+        return;
+    }
+    TJvGIFFrame& frame = Frames(FFrameIndex);
+    dest.AssignFromDib(frame.Bitmap());
+    const bool transparent = frame.TransparentIndex() >= 0;
+    if (transparent)
+        dest.SetTransparentColor(frame.TransparentColor());
+    dest.SetTransparent(transparent);
+}
+
+void TJvGIFImage::Assign(TGraphic& source)
+{
+    auto* gif = qobject_cast<TJvGIFImage*>(&source);
+    if (!gif) {
+        TGraphic::Assign(source);
+        return;
+    }
+    FFrames = gif->FFrames;
+    FFrameIndex = gif->FFrameIndex;
+    emit Changed();
+}
+
+TJvGIFFrame& TJvGIFImage::Frames(int index)
+{
+    LX_ASSERT(index >= 0 && index < FFrames.size());
+    return *FFrames[index];
+}
+
+void TJvGIFImage::SetFrameIndex(int index)
+{
+    Frames(index);
+    FFrameIndex = index;
+    emit Changed();
+}

@@ -1,0 +1,47 @@
+#include "Jpeg.h"
+
+#include "Bitmap.h"
+
+#include <QPainter>
+
+void TJPEGImage::Draw(QPainter& canvas, const QRect& rect)
+{
+    const TDib& dib = Bitmap();
+    canvas.save();
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    canvas.drawImage(rect, dib.Image);
+    canvas.restore();
+}
+
+void TJPEGImage::LoadFromBytes(const QByteArray& data)
+{
+    FSize = ReadJpegSize(data);
+    FData = data;
+    FBitmap.reset();
+    emit Changed();
+}
+
+void TJPEGImage::AssignTo(TBitmap& dest)
+{
+    dest.AssignFromDib(Bitmap());
+}
+
+void TJPEGImage::Assign(TGraphic& source)
+{
+    auto* jpeg = qobject_cast<TJPEGImage*>(&source);
+    if (!jpeg) {
+        TGraphic::Assign(source);
+        return;
+    }
+    FData = jpeg->FData;
+    FSize = jpeg->FSize;
+    FBitmap = jpeg->FBitmap;
+    emit Changed();
+}
+
+const TDib& TJPEGImage::Bitmap()
+{
+    if (!FBitmap)
+        FBitmap = Empty() ? TDib() : DecodeJpeg(FData, FEightBitDisplay);
+    return *FBitmap;
+}

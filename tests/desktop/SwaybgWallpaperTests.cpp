@@ -1,0 +1,127 @@
+// The swaybg adapter through a runner that records instead of starting (no Wayland compositor
+// runs here), the state file it keeps, and the real detached runner with a harmless program.
+#include "ProcessRunner.h"
+#include "SwaybgWallpaper.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+struct TStart {
+    QString Program;
+    QStringList Arguments;
+};
+
+// Records every start and stop; hands out pids from the first one on, or 0 when told to fail.
+class RecordingProcessRunner : public IProcessRunner {
+public:
+    explicit RecordingProcessRunner(qint64 firstPid) : FirstPid(firstPid) {}
+    qint64 Start(const QString& program, const QStringList& arguments) override {
+        Starts.append({program, arguments});
+        return Failing ? 0 : FirstPid + Starts.size() - 1;
+    }
+    void Stop(qint64 pid, const QString& program) override { Stops.append({pid, program}); }
+
+    QList<TStart> Starts;
+    QList<QPair<qint64, QString>> Stops;
+    bool Failing = false;
+    qint64 FirstPid;
+};
+
+class SwaybgWallpaperTest : public ::testing::Test {
+protected:
+    // Each call stands for a new session of the program, whose runner sees other pids.
+    TSwaybgWallpaper Desktop() {
+        FFirstPid += 100;
+        auto runner = std::make_unique<RecordingProcessRunner>(FFirstPid);
+        FRunner = runner.get();
+        return TSwaybgWallpaper(std::move(runner), FState.path() + QStringLiteral("/Ornwick/Velloria"));
+    }
+    QTemporaryDir FState;
+    RecordingProcessRunner* FRunner = nullptr;
+    qint64 FFirstPid = 0;
+};
+
+// The process state letter from /proc, or 0 when the process is gone.
+char ProcessState(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && close + 2 < text.size() ? text[close + 2] : 0;
+}
+} // namespace
+
+TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
+    TSwaybgWallpaper desktop = Desktop();
+    EXPECT_EQ(desktop.Name(), QStringLiteral("sway"));
+    const QString file = QStringLiteral("/srv/été/") + QString(280, QLatin1Char('n')) + QStringLiteral(".jpg");
+    const QList<QPair<int, QString>> modes = {{wsTiled, QStringLiteral("tile")},
+                                              {wsCentered, QStringLiteral("center")},
+                                              {wsStretched, QStringLiteral("stretch")},
+                                              {255, QStringLiteral("center")}};
+    for (int i = 0; i < modes.size(); ++i) {
+        ASSERT_TRUE(desktop.SetWallpaper(file, modes[i].first));
+        const TStart& start = FRunner->Starts.at(i);
+        EXPECT_EQ(start.Program, QStringLiteral("swaybg"));
+        EXPECT_EQ(start.Arguments, (QStringList{QStringLiteral("-i"), file, QStringLiteral("-m"), modes[i].second}));
+        QString fileName;
+        int style = -1;
+        ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+        EXPECT_EQ(fileName, file);
+        EXPECT_EQ(style, ValidStyle(modes[i].first));
+    }
+    ASSERT_EQ(FRunner->Stops.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(FRunner->Stops[i], (QPair<qint64, QString>(100 + i, QStringLiteral("swaybg"))));
+}
+
+TEST_F(SwaybgWallpaperTest, FailedStartKeepsTheOldChoiceRunning) {
+    TSwaybgWallpaper desktop = Desktop();
+    QString fileName;
+    int style = wsTiled;
+    EXPECT_FALSE(desktop.GetWallpaper(fileName, style)) << "nothing chosen yet";
+    EXPECT_EQ(style, wsCentered);
+    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
+    FRunner->Failing = true;
+    EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/b.jpg"), wsStretched));
+    EXPECT_TRUE(FRunner->Stops.isEmpty());
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    EXPECT_EQ(fileName, QStringLiteral("/a.jpg"));
+    EXPECT_EQ(style, wsTiled);
+}
+
+TEST_F(SwaybgWallpaperTest, RestoreInALaterSessionStartsTheKeptChoice) {
+    ASSERT_TRUE(Desktop().SetWallpaper(QStringLiteral("/kept.png"), wsStretched));
+    TSwaybgWallpaper later = Desktop();
+    ASSERT_TRUE(later.Restore());
+    ASSERT_EQ(FRunner->Starts.size(), 1);
+    EXPECT_EQ(FRunner->Starts[0].Arguments,
+              (QStringList{QStringLiteral("-i"), QStringLiteral("/kept.png"), QStringLiteral("-m"), QStringLiteral("stretch")}));
+    EXPECT_EQ(FRunner->Stops, (QList<QPair<qint64, QString>>{{100, QStringLiteral("swaybg")}}));
+
+    QFile::remove(FState.path() + QStringLiteral("/Ornwick/Velloria/desktop-wallpaper.json"));
+    TSwaybgWallpaper fresh = Desktop();
+    EXPECT_FALSE(fresh.Restore());
+    EXPECT_TRUE(FRunner->Starts.isEmpty());
+}
+
+TEST(DetachedProcessRunner, StopsOnlyAProcessThatStillRunsTheNamedProgram) {
+    TDetachedProcessRunner runner;
+    const qint64 pid = runner.Start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_GT(pid, 0);
+    ASSERT_NE(ProcessState(pid), 0);
+    runner.Stop(pid, QStringLiteral("swaybg"));
+    QThread::msleep(100);
+    EXPECT_NE(ProcessState(pid), 0) << "another program's process must survive";
+    EXPECT_NE(ProcessState(pid), 'Z');
+    runner.Stop(pid, QStringLiteral("/usr/bin/sleep"));
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i, QThread::msleep(20))
+        ended = ProcessState(pid) == 0 || ProcessState(pid) == 'Z';
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(runner.Start(QStringLiteral("/nonexistent/swaybg"), {}), 0);
+}

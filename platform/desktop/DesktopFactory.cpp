@@ -28,12 +28,14 @@ public:
 
 bool VariableSet(const char* name) { return !qEnvironmentVariableIsEmpty(name); }
 
-// Whether a session bus is announced. Without one, asking for it would make libdbus launch a
-// bus of its own on the X display, which would outlive us.
-bool SessionBusKnown() {
-    return VariableSet("DBUS_SESSION_BUS_ADDRESS") ||
-           (VariableSet("XDG_RUNTIME_DIR") &&
-            QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")));
+// The session bus when one is announced, else an unconnected bus. Asking for an unannounced
+// one would make libdbus launch a bus of its own on the X display, which would outlive us.
+QDBusConnection SessionBus() {
+    const bool known =
+        VariableSet("DBUS_SESSION_BUS_ADDRESS") ||
+        (VariableSet("XDG_RUNTIME_DIR") &&
+         QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")));
+    return known ? QDBusConnection::sessionBus() : QDBusConnection(QString());
 }
 
 // The screen names, when this process has a windowing connection to ask.
@@ -56,8 +58,7 @@ TDesktopSnapshot ReadDesktopSnapshot() {
     snapshot.WaylandDisplay = VariableSet("WAYLAND_DISPLAY");
     snapshot.SwaySocket = VariableSet("SWAYSOCK");
     snapshot.X11Display = VariableSet("DISPLAY");
-    const QDBusConnection bus = SessionBusKnown() ? QDBusConnection::sessionBus()
-                                                  : QDBusConnection(QString());
+    const QDBusConnection bus = SessionBus();
     if (bus.isConnected() && bus.interface())
         for (const QString& name : DesktopBusNames())
             if (bus.interface()->isServiceRegistered(name))
@@ -87,9 +88,9 @@ std::unique_ptr<IDesktopWallpaper> CreateDesktopWallpaper(TDesktopKind kind,
     case TDesktopKind::Cinnamon:
         return std::make_unique<TGSettingsWallpaper>(CinnamonBackgroundSchema);
     case TDesktopKind::Xfce:
-        return std::make_unique<TXfconfWallpaper>(QDBusConnection::sessionBus(), MonitorNames());
+        return std::make_unique<TXfconfWallpaper>(SessionBus(), MonitorNames());
     case TDesktopKind::Kde:
-        return std::make_unique<TPlasmaWallpaper>(QDBusConnection::sessionBus(), UserConfigFolder());
+        return std::make_unique<TPlasmaWallpaper>(SessionBus(), UserConfigFolder());
     case TDesktopKind::Sway:
         return std::make_unique<TSwaybgWallpaper>(std::make_unique<TDetachedProcessRunner>(),
                                                   stateFolder);

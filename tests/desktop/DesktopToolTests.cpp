@@ -1,0 +1,79 @@
+// The velloria-desktop command in sessions made up for it: none at all, a plain X server, and
+// a GNOME session on GSettings' keyfile backend.
+#include "TestPeers.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+const QString Tool = QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-desktop");
+
+class DesktopToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE",
+                                 "DESKTOP_SESSION", "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR",
+                                 "QT_QPA_PLATFORM"})
+            FEnvironment.remove(QString::fromLatin1(name));
+        FEnvironment.insert(QStringLiteral("XDG_DATA_HOME"), FHome.filePath(QStringLiteral("data")));
+        FEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), FHome.filePath(QStringLiteral("config")));
+    }
+    QString Run(const QStringList& arguments, int expectedExitCode) {
+        int exitCode = -1;
+        const QString output = RunProgram(Tool, arguments, exitCode, FEnvironment);
+        EXPECT_EQ(exitCode, expectedExitCode) << arguments.join(QLatin1Char(' ')).toStdString();
+        return output;
+    }
+    QString Picture() {
+        const QString file = FHome.filePath(QStringLiteral("sea view.bmp"));
+        QImage picture(3, 2, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        EXPECT_TRUE(picture.save(file, "BMP"));
+        return file;
+    }
+
+    QTemporaryDir FHome;
+    QProcessEnvironment FEnvironment = QProcessEnvironment::systemEnvironment();
+};
+} // namespace
+
+TEST_F(DesktopToolTest, WithoutADesktopNothingCanBeAskedOrSet) {
+    EXPECT_EQ(Run({QStringLiteral("detect")}, 0), QStringLiteral("none"));
+    EXPECT_EQ(Run({QStringLiteral("get")}, 1), QString());
+    Run({QStringLiteral("set"), Picture(), QStringLiteral("tiled")}, 1);
+    Run({QStringLiteral("restore")}, 0);
+    Run({QStringLiteral("set"), Picture(), QStringLiteral("zoom")}, 2);
+    Run({}, 2);
+}
+
+TEST_F(DesktopToolTest, PlainX11SessionUsesTheRootWindowAndItsStateFile) {
+    TVirtualDisplay display({QStringLiteral("16x16x24")});
+    ASSERT_FALSE(display.Name().isEmpty());
+    FEnvironment.insert(QStringLiteral("DISPLAY"), display.Name());
+    FEnvironment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
+    EXPECT_EQ(Run({QStringLiteral("detect")}, 0), QStringLiteral("x11-root"));
+    Run({QStringLiteral("get")}, 1);
+    const QString file = Picture();
+    Run({QStringLiteral("set"), file, QStringLiteral("tiled")}, 0);
+    EXPECT_EQ(Run({QStringLiteral("get")}, 0), QStringLiteral("tiled\t") + file);
+    Run({QStringLiteral("restore")}, 0);
+    int exitCode = -1;
+    EXPECT_TRUE(RunProgram(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_XROOTPMAP_ID")},
+                           exitCode, FEnvironment)
+                    .startsWith(QStringLiteral("_XROOTPMAP_ID(PIXMAP): pixmap id # 0x")));
+}
+
+TEST_F(DesktopToolTest, GnomeSessionGoesThroughGSettings) {
+    FEnvironment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("ubuntu:GNOME"));
+    FEnvironment.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
+    EXPECT_EQ(Run({QStringLiteral("detect")}, 0), QStringLiteral("gnome"));
+    const QString file = Picture();
+    Run({QStringLiteral("set"), file, QStringLiteral("stretched")}, 0);
+    EXPECT_EQ(Run({QStringLiteral("get")}, 0), QStringLiteral("stretched\t") + file);
+    int exitCode = -1;
+    EXPECT_EQ(RunProgram(QStringLiteral("gsettings"),
+                         {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), QStringLiteral("picture-uri")},
+                         exitCode, FEnvironment),
+              QStringLiteral("'file://") + FHome.path() + QStringLiteral("/sea%20view.bmp'"));
+}

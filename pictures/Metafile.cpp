@@ -1,12 +1,38 @@
 #include "Metafile.h"
 
+#include "EmfPlayer.h"
+#include "EmfReader.h"
+#include "WmfPlayer.h"
+#include "WmfReader.h"
+
 #include <QPainter>
+
+namespace {
+
+// Placeable metafiles are measured in Qt's logical pixels, 96 to the inch on every screen.
+constexpr int ScreenDotsPerInch = 96;
+
+}  // namespace
 
 TMetafile::TMetafile(QObject* parent) : TGraphic(parent) {}
 
-void TMetafile::Draw(QPainter&, const QRect&) {}
-
-void TMetafile::LoadFromBytes(const QByteArray&)
+void TMetafile::Draw(QPainter& canvas, const QRect& rect)
 {
-    throw EInvalidGraphic(QStringLiteral("Metafile is not valid"));
+    if (Empty() || rect.isEmpty())
+        return;
+    if (FEnhanced)
+        PlayEnhancedMetafile(canvas, FData, ReadEmfHeader(FData), rect);
+    else
+        PlayWindowsMetafile(canvas, FData, ReadWmfHeader(FData), rect);
+}
+
+void TMetafile::LoadFromBytes(const QByteArray& data)
+{
+    const bool enhanced = IsEnhancedMetafile(data);
+    const QSize size = enhanced ? ReadEmfHeader(data).PixelSize() : ReadWmfHeader(data).PixelSize(ScreenDotsPerInch);
+    FData = data;
+    FEnhanced = enhanced;
+    FWidth = size.width();
+    FHeight = size.height();
+    emit Changed();
 }

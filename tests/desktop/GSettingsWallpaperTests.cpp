@@ -18,11 +18,13 @@ QString GetKey(const char* schema, const char* key) {
     return Gsettings({QStringLiteral("get"), QString::fromLatin1(schema), QString::fromLatin1(key)});
 }
 
-class GSettingsWallpaperTest : public ::testing::TestWithParam<const TGSettingsSchema*> {};
+class GSettingsWallpaperTest : public ::testing::TestWithParam<TGSettingsSchema> {};
 } // namespace
 
+void PrintTo(const TGSettingsSchema& schema, std::ostream* stream) { *stream << schema.SchemaId; }
+
 TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
-    const TGSettingsSchema& schema = *GetParam();
+    const TGSettingsSchema& schema = GetParam();
     ASSERT_TRUE(GSettingsSchemaInstalled(schema));
     TGSettingsWallpaper desktop(schema);
     EXPECT_EQ(desktop.Name(), QString::fromLatin1(schema.Name));
@@ -51,7 +53,7 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
 }
 
 TEST_P(GSettingsWallpaperTest, OtherOptionsReadAsCentredAndBarePathsAreAccepted) {
-    const TGSettingsSchema& schema = *GetParam();
+    const TGSettingsSchema& schema = GetParam();
     TGSettingsWallpaper desktop(schema);
     ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a/b.jpg"), wsTiled));
     const QString id = QString::fromLatin1(schema.SchemaId);
@@ -68,9 +70,9 @@ TEST_P(GSettingsWallpaperTest, OtherOptionsReadAsCentredAndBarePathsAreAccepted)
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySchemaFamily, GSettingsWallpaperTest,
-                         ::testing::Values(&GnomeBackgroundSchema, &MateBackgroundSchema,
-                                           &CinnamonBackgroundSchema),
-                         [](const auto& info) { return std::string(info.param->Name); });
+                         ::testing::Values(GnomeBackgroundSchema, MateBackgroundSchema,
+                                           CinnamonBackgroundSchema),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(GSettingsWallpaper, MissingSchemaOrKeyFailsWithoutAborting) {
     const TGSettingsSchema absent = {"absent", "org.example.velloria.absent", "picture-uri", nullptr, true};

@@ -79,23 +79,16 @@ class TDecompressor {
 public:
     explicit TDecompressor(const QByteArray& data) : FData(data)
     {
-        FInfo.err = jpeg_std_error(&FError.Manager);
-        FError.Manager.error_exit = LeaveDecoder;
-        FError.Manager.emit_message = IgnoreWarning;
-        FError.Manager.output_message = IgnoreOutput;
         Run(OpenStep, &FData);
-        CheckSize(FInfo.image_width, FInfo.image_height);
+        CheckSize(Info().image_width, Info().image_height);
     }
-    ~TDecompressor() { jpeg_destroy_decompress(&FInfo); }
-    TDecompressor(const TDecompressor&) = delete;
-    TDecompressor& operator=(const TDecompressor&) = delete;
 
-    jpeg_decompress_struct& Info() { return FInfo; }
+    jpeg_decompress_struct& Info() { return FState.Info; }
 
     void Run(TStep step, void* context)
     {
-        if (!RunStep(&FInfo, &FError, step, context))
-            throw EJPEG(QStringLiteral("JPEG error #%1").arg(FError.Manager.msg_code));
+        if (!RunStep(&FState.Info, &FState.Error, step, context))
+            throw EJPEG(QStringLiteral("JPEG error #%1").arg(FState.Error.Manager.msg_code));
     }
 
     static void CheckSize(qint64 width, qint64 height)
@@ -105,9 +98,26 @@ public:
     }
 
 private:
+    // A member of its own, so that the library's memory is released also when the
+    // constructor fails.
+    struct TState {
+        TState()
+        {
+            Info.err = jpeg_std_error(&Error.Manager);
+            Error.Manager.error_exit = LeaveDecoder;
+            Error.Manager.emit_message = IgnoreWarning;
+            Error.Manager.output_message = IgnoreOutput;
+        }
+        ~TState() { jpeg_destroy_decompress(&Info); }
+        TState(const TState&) = delete;
+        TState& operator=(const TState&) = delete;
+
+        TErrorExit Error{};
+        jpeg_decompress_struct Info{};
+    };
+
     QByteArray FData;  // the memory source reads from it until the decompressor is gone
-    TErrorExit FError{};
-    jpeg_decompress_struct FInfo{};
+    TState FState;
 };
 
 bool IsFourColour(const jpeg_decompress_struct& info)

@@ -1,0 +1,173 @@
+// Decoding speed side by side: our JPEG path (TJPEGImage over libjpeg) against the djpeg
+// program on the same 24-megapixel file, and our GIF reader against giflib on the same
+// multi-frame file. Both files are generated here; run: build/<dir>/bench/decode_bench.
+#include "Gif.h"
+#include "GifSamples.h"
+#include "Jpeg.h"
+#include "JpegSamples.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include <gif_lib.h>
+
+namespace {
+
+constexpr int Runs = 5;
+
+// The best of Runs timings of action, in milliseconds.
+double BestMilliseconds(const std::function<void()>& action)
+{
+    double best = 1e300;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+void Report(const char* what, double ours, double theirs, const char* them, double goal)
+{
+    const double ratio = ours / theirs;
+    std::printf("%-34s ours %9.1f ms   %-8s %9.1f ms   ratio %.2f (goal <= %.2f) %s\n", what, ours, them, theirs,
+                ratio, goal, ratio <= goal ? "met" : "MISSED");
+}
+
+// A photo-like picture: smooth colour fields with fine noise, so the file has real detail.
+QImage PhotoLike(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(11);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int noise = int(random.bounded(24));
+            line[x] = qRgb((x * 255 / width + noise) & 0xFF, (y * 255 / height + noise) & 0xFF,
+                           ((x + y) / 16 % 2 ? 200 : 40) + noise);
+        }
+    }
+    return image;
+}
+
+void BenchJpeg(const QTemporaryDir& folder)
+{
+    const QByteArray jpeg = MakeJpeg(PhotoLike(6000, 4000), TJpegSampleKind::Colour, 90);
+    const QString fileName = folder.filePath(QStringLiteral("24mp.jpg"));
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size())
+        qFatal("cannot write %s", qPrintable(fileName));
+    file.close();
+    std::printf("JPEG: 6000 x 4000, %lld bytes\n", static_cast<long long>(jpeg.size()));
+
+    const double ours = BestMilliseconds([&] {
+        TJPEGImage image;
+        image.LoadFromFile(fileName);
+        if (image.Bitmap().Image.width() != 6000)
+            qFatal("decode failed");
+    });
+    const double djpeg = BestMilliseconds([&] {
+        if (QProcess::execute(QStringLiteral("djpeg"), {QStringLiteral("-outfile"), QStringLiteral("/dev/null"), fileName}) != 0)
+            qFatal("djpeg failed");
+    });
+    Report("JPEG 24 MP full-size decode", ours, djpeg, "djpeg", 1.15);
+}
+
+struct TMemoryInput {
+    const QByteArray* Data;
+    qsizetype Pos;
+};
+
+int ReadMemory(GifFileType* gif, GifByteType* bytes, int count)
+{
+    auto* input = static_cast<TMemoryInput*>(gif->UserData);
+    const int available = int(std::min<qsizetype>(count, input->Data->size() - input->Pos));
+    std::memcpy(bytes, input->Data->constData() + input->Pos, size_t(available));
+    input->Pos += available;
+    return available;
+}
+
+// Decodes every frame with giflib; gives the last frame's pixels to compare with ours.
+QByteArray DecodeWithGiflib(const QByteArray& data)
+{
+    TMemoryInput input{&data, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&input, ReadMemory, &error);
+    if (!gif || DGifSlurp(gif) != GIF_OK)
+        qFatal("giflib failed to decode the sample");
+    const SavedImage& last = gif->SavedImages[gif->ImageCount - 1];
+    const QByteArray pixels(reinterpret_cast<const char*>(last.RasterBits),
+                            qsizetype(last.ImageDesc.Width) * last.ImageDesc.Height);
+    DGifCloseFile(gif, &error);
+    return pixels;
+}
+
+QByteArray DecodeWithOurs(const QByteArray& data)
+{
+    TJvGIFImage gif;
+    gif.LoadFromBytes(data);
+    for (int i = 1; i < gif.Count(); ++i)
+        gif.Frames(i).Bitmap();
+    const QImage& last = gif.Frames(gif.Count() - 1).Bitmap().Image;
+    QByteArray pixels;
+    for (int y = 0; y < last.height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(last.constScanLine(y)), last.width());
+    return pixels;
+}
+
+// Frames of flat areas, stripes and noise in a 256-colour table, the mix of real animations.
+QByteArray AnimatedGif(int width, int height, int frames)
+{
+    QList<QRgb> table;
+    for (int i = 0; i < 256; ++i)
+        table.append(qRgb(i, 255 - i, (i * 7) & 0xFF));
+    TGifSampleWriter writer(width, height, table);
+    QRandomGenerator random(5);
+    for (int f = 0; f < frames; ++f) {
+        TGifSampleFrame frame;
+        frame.Width = width;
+        frame.Height = height;
+        frame.CodeSize = 8;
+        frame.Interlaced = f % 4 == 3;
+        frame.Indexes.resize(qsizetype(width) * height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int band = (y / 64 + f) % 3;
+                const int index = band == 0 ? 17 : band == 1 ? (x / 8 + f) % 32 : int(random.bounded(256));
+                frame.Indexes[qsizetype(y) * width + x] = char(index);
+            }
+        writer.AddFrame(frame);
+    }
+    return writer.Bytes();
+}
+
+void BenchGif()
+{
+    const QByteArray gif = AnimatedGif(1200, 900, 24);
+    std::printf("GIF: 24 frames of 1200 x 900, %lld bytes\n", static_cast<long long>(gif.size()));
+    if (DecodeWithOurs(gif) != DecodeWithGiflib(gif))
+        qFatal("our decoder and giflib disagree on the sample");
+    const double ours = BestMilliseconds([&] { DecodeWithOurs(gif); });
+    const double giflib = BestMilliseconds([&] { DecodeWithGiflib(gif); });
+    Report("GIF 24-frame decode", ours, giflib, "giflib", 1.5);
+}
+
+}  // namespace
+
+int main()
+{
+    QTemporaryDir folder;
+    BenchJpeg(folder);
+    BenchGif();
+    return 0;
+}

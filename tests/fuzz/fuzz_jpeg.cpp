@@ -1,0 +1,23 @@
+// Feeds arbitrary bytes to the JPEG header reader and, for images small enough to decode
+// quickly, to the full decoder (24-bit or quantised, chosen by the last byte).
+#include "Exception.h"
+#include "JpegDecoder.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+constexpr qint64 FuzzPixelLimit = qint64(1) << 21;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    try {
+        const QSize imageSize = ReadJpegSize(bytes);
+        if (qint64(imageSize.width()) * imageSize.height() <= FuzzPixelLimit)
+            DecodeJpeg(bytes, size > 0 && (data[size - 1] & 1));
+    } catch (const Exception&) {
+    }
+    return 0;
+}

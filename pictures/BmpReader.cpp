@@ -126,11 +126,11 @@ struct TChannel {
     }
 };
 
-void DecodeIndexedRow(const uchar* src, qint64 count, int bpp, uchar* dest, int width)
+void DecodeIndexedRow(const uchar* src, int bpp, uchar* dest, int width)
 {
     const int perByte = 8 / bpp;
     const int mask = (1 << bpp) - 1;
-    for (int x = 0; x < width && x / perByte < count; ++x) {
+    for (int x = 0; x < width; ++x) {
         const int shift = 8 - bpp * (x % perByte + 1);
         dest[x] = uchar((src[x / perByte] >> shift) & mask);
     }
@@ -144,9 +144,9 @@ struct TRgbDecoder {
         : Red(h.Masks[0]), Green(h.Masks[1]), Blue(h.Masks[2]), Alpha(h.Masks[3]),
           BytesPerPixel(h.BitsPerPixel / 8) {}
 
-    void Row(const uchar* src, qint64 count, QRgb* dest, int width)
+    void Row(const uchar* src, QRgb* dest, int width)
     {
-        for (int x = 0; x < width && (qint64(x) + 1) * BytesPerPixel <= count; ++x) {
+        for (int x = 0; x < width; ++x) {
             const uchar* p = src + qint64(x) * BytesPerPixel;
             if (BytesPerPixel == 3) {
                 dest[x] = qRgb(p[2], p[1], p[0]);
@@ -170,21 +170,24 @@ void MakeOpaque(QImage& image)
     }
 }
 
+qint64 RowStride(const TDibHeader& h)
+{
+    return (qint64(h.Width) * h.BitsPerPixel + 31) / 32 * 4;
+}
+
+// The caller has checked that every row is there.
 void DecodeRaw(const QByteArray& data, const TDibHeader& h, qint64 pixelOffset, QImage& image)
 {
-    const qint64 stride = (qint64(h.Width) * h.BitsPerPixel + 31) / 32 * 4;
+    const qint64 stride = RowStride(h);
     const auto* base = reinterpret_cast<const uchar*>(data.constData());
     TRgbDecoder rgb(h);
     for (int y = 0; y < h.Height; ++y) {
         const qint64 at = pixelOffset + qint64(y) * stride;
-        if (at >= data.size())
-            break;
-        const qint64 count = std::min<qint64>(stride, data.size() - at);
         uchar* dest = image.scanLine(h.TopDown ? y : h.Height - 1 - y);
         if (h.BitsPerPixel <= 8)
-            DecodeIndexedRow(base + at, count, h.BitsPerPixel, dest, h.Width);
+            DecodeIndexedRow(base + at, h.BitsPerPixel, dest, h.Width);
         else
-            rgb.Row(base + at, count, reinterpret_cast<QRgb*>(dest), h.Width);
+            rgb.Row(base + at, reinterpret_cast<QRgb*>(dest), h.Width);
     }
     if (h.BitsPerPixel <= 8)
         return;
@@ -295,6 +298,9 @@ TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOff
     dib.BitsPerPixel = header.BitsPerPixel;
     if (header.Width == 0 || header.Height == 0)
         return dib;
+    const bool rle = header.Compression == 1 || header.Compression == 2;
+    if (!rle && !HasBytes(data, pixelOffset, RowStride(header) * header.Height))
+        InvalidBitmap();
     const bool indexed = header.BitsPerPixel <= 8;
     dib.Image = QImage(header.Width, header.Height, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (dib.Image.isNull())
@@ -302,7 +308,7 @@ TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOff
     dib.Image.fill(indexed ? 0u : qRgb(0, 0, 0));
     if (indexed)
         dib.Image.setColorTable(ReadPalette(data, header, pixelOffset));
-    if (header.Compression == 1 || header.Compression == 2)
+    if (rle)
         TRleDecoder(data, header, pixelOffset, dib.Image).Run();
     else
         DecodeRaw(data, header, pixelOffset, dib.Image);

@@ -28,12 +28,14 @@ struct TDibHeader {
 TDibHeader ReadDibHeader(const QByteArray& data, qint64 offset);
 
 // Decodes header.Height rows of pixels starting at pixelOffset (palette entries are read only
-// before pixelOffset). Rows the data does not hold and pixels RLE skips stay 0 (the first
-// palette colour or black). Indexed result for <= 8 bits, RGB32 or ARGB32 (only when an alpha
-// mask gives some non-zero alpha) otherwise. Never raises for short data.
+// before pixelOffset). Indexed result for <= 8 bits, RGB32 or ARGB32 (only when an alpha mask
+// gives some non-zero alpha) otherwise. Uncompressed pixels the data does not wholly hold raise
+// EInvalidGraphic "Bitmap image is not valid" before anything is allocated, so a short file
+// cannot claim a huge picture; RLE data may end early, and pixels it never reaches (skipped by
+// a delta or an early end) stay 0, the first palette colour.
 TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOffset);
 
 // Reads a whole BMP file. Empty data gives an empty TDib; anything not starting with "BM", or
-// with a header ReadDibHeader refuses or pixels starting past the end, raises EInvalidGraphic
+// with a header ReadDibHeader refuses or pixels DecodeDib refuses, raises EInvalidGraphic
 // "Bitmap image is not valid".
 TDib ReadBmp(const QByteArray& data);

@@ -104,14 +104,9 @@ void ApplyMask(const QByteArray& bytes, qint64 maskOffset, QImage& image)
     }
 }
 
-TDib DecodeIconDib(const QByteArray& bytes)
+// The colour bitmap with the AND mask applied, or with its own alpha when it has some.
+TDib DecodeMaskedDib(const QByteArray& bytes, TDibHeader header)
 {
-    TDibHeader header;
-    try {
-        header = ReadDibHeader(bytes, 0);
-    } catch (const EInvalidGraphic&) {
-        InvalidIcon();
-    }
     if (header.Compression == 1 || header.Compression == 2)
         InvalidIcon();
     header.Height /= 2; // the stored height counts the colour rows and the mask rows
@@ -127,6 +122,15 @@ TDib DecodeIconDib(const QByteArray& bytes)
         ApplyMask(bytes, header.EndOfHeader + colourStride * header.Height, dib.Image);
     }
     return dib;
+}
+
+TDib DecodeIconDib(const QByteArray& bytes)
+{
+    try {
+        return DecodeMaskedDib(bytes, ReadDibHeader(bytes, 0));
+    } catch (const EInvalidGraphic&) {
+        InvalidIcon();
+    }
 }
 
 } // namespace

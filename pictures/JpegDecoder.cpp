@@ -1,5 +1,6 @@
 #include "JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
@@ -8,6 +9,8 @@
 namespace {
 
 constexpr int QuantisedColours = 236;
+// Rows handed to the library per call: enough for its largest sampling factor.
+constexpr JDIMENSION RowBatch = 16;
 // Beyond this the library would need a backing store, which it does not have: it fails cleanly.
 constexpr long DecoderMemoryLimit = 1L << 30;
 // Decoding straight into a 32-bit QImage: its bytes are B, G, R, A on little-endian machines.
@@ -62,9 +65,13 @@ void DecodeStep(j_decompress_ptr info, void* context)
 {
     const auto* output = static_cast<const TOutput*>(context);
     jpeg_start_decompress(info);
+    JSAMPROW rows[RowBatch];
     while (info->output_scanline < info->output_height) {
-        JSAMPROW row = output->Bits + qsizetype(info->output_scanline) * output->Stride;
-        jpeg_read_scanlines(info, &row, 1);
+        const JDIMENSION first = info->output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(RowBatch, info->output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = output->Bits + qsizetype(first + i) * output->Stride;
+        jpeg_read_scanlines(info, rows, count);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "JpegSamples.h"
 
 #include <QPainter>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -257,4 +258,20 @@ TEST_F(JpegImageTest, DrawStretchesByDroppingAndRepeatingPixels)
     ExpectNear(canvas.pixel(4, 3), qRgb(255, 255, 255));
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(canvas.pixel(5, 3), qRgb(0, 0, 0));
+}
+
+TEST_F(JpegImageTest, InputThatOnceLeakedTheDecompressorFailsCleanly)
+{
+    // Found by fuzzing: the decompressor was not released when reading the header failed.
+    const QString fileName =
+        QDir::cleanPath(QStringLiteral(VELLORIA_TEST_DATA "/../../data/crash/jpeg_leak_when_open_fails.jpg"));
+    ASSERT_TRUE(QFile::exists(fileName));
+    TJPEGImage jpeg;
+    try {
+        jpeg.LoadFromFile(fileName);
+        jpeg.Bitmap();
+        FAIL() << "no error";
+    } catch (const EJPEG& error) {
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("JPEG error #"))) << qPrintable(error.Message());
+    }
 }

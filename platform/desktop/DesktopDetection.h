@@ -10,15 +10,15 @@ enum class TDesktopKind { None, Gnome, Mate, Cinnamon, Xfce, Kde, Sway, X11Root 
 
 // What the session shows of itself.
 struct TDesktopSnapshot {
-    QStringList CurrentDesktops;   // XDG_CURRENT_DESKTOP split at ":"
-    QString SessionType;           // XDG_SESSION_TYPE: "x11", "wayland", "tty" or empty
-    QString DesktopSession;        // DESKTOP_SESSION, the login entry's name
-    bool KdeFullSession = false;   // KDE_FULL_SESSION is "true"
-    bool WaylandDisplay = false;   // WAYLAND_DISPLAY is set
-    bool SwaySocket = false;       // SWAYSOCK is set
-    bool X11Display = false;       // DISPLAY is set
-    QSet<QString> BusNames;        // the desktop shells' D-Bus names that answer (DesktopBusNames)
-    QSet<TDesktopKind> Schemas;    // the GSettings families whose schema is installed
+    QStringList CurrentDesktops; // XDG_CURRENT_DESKTOP split at ":"
+    QString SessionType;         // XDG_SESSION_TYPE: "x11", "wayland", "tty" or empty
+    QString DesktopSession;      // DESKTOP_SESSION, the login entry's name
+    bool KdeFullSession = false; // KDE_FULL_SESSION is "true"
+    bool WaylandDisplay = false; // WAYLAND_DISPLAY is set
+    bool SwaySocket = false;     // SWAYSOCK is set
+    bool X11Display = false;     // DISPLAY is set
+    QSet<QString> BusNames;      // the desktop shells' D-Bus names that answer (DesktopBusNames)
+    QSet<TDesktopKind> Schemas;  // the GSettings families whose schema is installed
 };
 
 // The D-Bus names whose presence tells a desktop apart when the variables do not.

@@ -26,7 +26,9 @@ public:
     bool SetWallpaper(const QString&, int) override { return false; }
 };
 
-bool VariableSet(const char* name) { return !qEnvironmentVariableIsEmpty(name); }
+bool VariableSet(const char* name) {
+    return !qEnvironmentVariableIsEmpty(name);
+}
 
 // The session bus when one is announced, else an unconnected bus. Asking for an unannounced
 // one would make libdbus launch a bus of its own on the X display, which would outlive us.

@@ -9,7 +9,9 @@ const TServiceStyles<QString> StyleWords = {QStringLiteral("tiled"), QStringLite
                                             QStringLiteral("stretched")};
 }
 
-QString StyleWord(int style) { return StyleToService(style, StyleWords); }
+QString StyleWord(int style) {
+    return StyleToService(style, StyleWords);
+}
 
 bool StyleFromWord(const QString& word, int& style) {
     if (std::find(StyleWords.begin(), StyleWords.end(), word) == StyleWords.end())

@@ -31,7 +31,9 @@ public:
 template <typename T> using TServiceStyles = std::array<T, 3>;
 
 // The style code itself when it is one of the three, otherwise wsCentered.
-inline int ValidStyle(int style) { return style >= wsTiled && style <= wsStretched ? style : wsCentered; }
+inline int ValidStyle(int style) {
+    return style >= wsTiled && style <= wsStretched ? style : wsCentered;
+}
 
 // The service value for a style code; any code outside 0..2 is written as centred.
 template <typename T> T StyleToService(int style, const TServiceStyles<T>& values) {

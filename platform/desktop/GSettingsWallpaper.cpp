@@ -14,8 +14,8 @@ const TGSettingsSchema CinnamonBackgroundSchema = {"cinnamon", "org.cinnamon.des
 
 namespace {
 const char* const OptionsKey = "picture-options";
-const TServiceStyles<QString> OptionNicks = {QStringLiteral("wallpaper"), QStringLiteral("centered"),
-                                             QStringLiteral("stretched")};
+const TServiceStyles<QString> OptionNicks = {
+    QStringLiteral("wallpaper"), QStringLiteral("centered"), QStringLiteral("stretched")};
 
 // The installed schema, or null. Looking it up first matters: GIO aborts the process when asked
 // for settings of a schema it does not know.
@@ -62,7 +62,9 @@ TGSettingsWallpaper::~TGSettingsWallpaper() {
         g_object_unref(FSettings);
 }
 
-QString TGSettingsWallpaper::Name() const { return QString::fromLatin1(FSchema.Name); }
+QString TGSettingsWallpaper::Name() const {
+    return QString::fromLatin1(FSchema.Name);
+}
 
 bool TGSettingsWallpaper::GetWallpaper(QString& fileName, int& style) {
     fileName.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the wallpaper from Plasma's desktop layout file (plasma-org.kde.plasma.desktop-appletsrc,
-// KConfig format): the containment with the lowest number that has a wallpaper plugin and a picture.
+// KConfig format): the containment with the lowest number that has a wallpaper plugin and a
+// picture.
 
 #include "DesktopWallpaper.h"
 

@@ -36,7 +36,9 @@ QString WallpaperScript(const QString& fileName, int style) {
 TPlasmaWallpaper::TPlasmaWallpaper(const QDBusConnection& bus, const QString& configFolder)
     : FBus(bus), FConfigFolder(configFolder) {}
 
-QString TPlasmaWallpaper::Name() const { return QStringLiteral("kde"); }
+QString TPlasmaWallpaper::Name() const {
+    return QStringLiteral("kde");
+}
 
 bool TPlasmaWallpaper::GetWallpaper(QString& fileName, int& style) {
     const QString appletsFile =

@@ -24,7 +24,7 @@ using TConnection = std::unique_ptr<xcb_connection_t, TConnectionDeleter>;
 
 // The two properties through which programs find the root background pixmap.
 struct TRootAtoms {
-    xcb_atom_t RootPixmap = XCB_ATOM_NONE; // _XROOTPMAP_ID
+    xcb_atom_t RootPixmap = XCB_ATOM_NONE;   // _XROOTPMAP_ID
     xcb_atom_t SetterPixmap = XCB_ATOM_NONE; // ESETROOT_PMAP_ID
 };
 
@@ -59,8 +59,7 @@ bool RootTakesRgb32(const xcb_setup_t* setup, const xcb_screen_t* screen) {
     for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it))
         if (it.data->depth == screen->root_depth)
             format32 = it.data->bits_per_pixel == 32;
-    for (auto depth = xcb_screen_allowed_depths_iterator(screen); depth.rem;
-         xcb_depth_next(&depth))
+    for (auto depth = xcb_screen_allowed_depths_iterator(screen); depth.rem; xcb_depth_next(&depth))
         for (auto visual = xcb_depth_visuals_iterator(depth.data); visual.rem;
              xcb_visualtype_next(&visual))
             if (visual.data->visual_id == screen->root_visual)
@@ -70,8 +69,8 @@ bool RootTakesRgb32(const xcb_setup_t* setup, const xcb_screen_t* screen) {
 }
 
 // Sends the image in bands that each fit into one request; the cookies are checked later.
-void PutImage(xcb_connection_t* connection, xcb_pixmap_t pixmap, uint8_t depth,
-              const QImage& frame, QList<xcb_void_cookie_t>& cookies) {
+void PutImage(xcb_connection_t* connection, xcb_pixmap_t pixmap, uint8_t depth, const QImage& frame,
+              QList<xcb_void_cookie_t>& cookies) {
     const xcb_gcontext_t gc = xcb_generate_id(connection);
     xcb_create_gc(connection, gc, pixmap, 0, nullptr);
     const uint32_t maxBytes = xcb_get_maximum_request_length(connection) * 4 - PutImageHeaderBytes;
@@ -79,11 +78,10 @@ void PutImage(xcb_connection_t* connection, xcb_pixmap_t pixmap, uint8_t depth,
     const int bandRows = std::max(1, static_cast<int>(maxBytes / static_cast<uint32_t>(stride)));
     for (int y = 0; y < frame.height(); y += bandRows) {
         const int rows = std::min(bandRows, frame.height() - y);
-        cookies << xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc,
-                                         static_cast<uint16_t>(frame.width()),
-                                         static_cast<uint16_t>(rows), 0, static_cast<int16_t>(y),
-                                         0, depth, static_cast<uint32_t>(rows * stride),
-                                         frame.constScanLine(y));
+        cookies << xcb_put_image_checked(
+            connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, static_cast<uint16_t>(frame.width()),
+            static_cast<uint16_t>(rows), 0, static_cast<int16_t>(y), 0, depth,
+            static_cast<uint32_t>(rows * stride), frame.constScanLine(y));
     }
     xcb_free_gc(connection, gc);
 }
@@ -100,8 +98,8 @@ bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* scree
                          const QImage& picture, int style, const TRootAtoms& atoms) {
     if (!RootTakesRgb32(xcb_get_setup(connection), screen))
         return false;
-    const QImage frame = RenderRootPicture(
-        picture, QSize(screen->width_in_pixels, screen->height_in_pixels), style);
+    const QImage frame =
+        RenderRootPicture(picture, QSize(screen->width_in_pixels, screen->height_in_pixels), style);
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
     QList<xcb_void_cookie_t> cookies;
     cookies << xcb_create_pixmap_checked(connection, screen->root_depth, pixmap, screen->root,
@@ -118,8 +116,8 @@ bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* scree
     }
     FreePreviousPixmap(connection, screen->root, atoms);
     for (xcb_atom_t atom : {atoms.RootPixmap, atoms.SetterPixmap})
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, screen->root, atom,
-                            XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, screen->root, atom, XCB_ATOM_PIXMAP,
+                            32, 1, &pixmap);
     xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXMAP, &pixmap);
     xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
     return true;
@@ -129,7 +127,9 @@ bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* scree
 TRootWindowWallpaper::TRootWindowWallpaper(const QString& displayName, const QString& stateFolder)
     : TStateFileWallpaper(stateFolder), FDisplayName(displayName) {}
 
-QString TRootWindowWallpaper::Name() const { return QStringLiteral("x11-root"); }
+QString TRootWindowWallpaper::Name() const {
+    return QStringLiteral("x11-root");
+}
 
 bool TRootWindowWallpaper::SetWallpaper(const QString& fileName, int style) {
     const QImage picture(fileName);

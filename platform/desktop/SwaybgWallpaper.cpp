@@ -10,11 +10,14 @@ TSwaybgWallpaper::TSwaybgWallpaper(std::unique_ptr<IProcessRunner> runner,
                                    const QString& stateFolder)
     : TStateFileWallpaper(stateFolder), FRunner(std::move(runner)) {}
 
-QString TSwaybgWallpaper::Name() const { return QStringLiteral("sway"); }
+QString TSwaybgWallpaper::Name() const {
+    return QStringLiteral("sway");
+}
 
 bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, int style) {
-    const qint64 pid = FRunner->Start(Program, {QStringLiteral("-i"), fileName, QStringLiteral("-m"),
-                                                StyleToService(style, Modes)});
+    const qint64 pid =
+        FRunner->Start(Program, {QStringLiteral("-i"), fileName, QStringLiteral("-m"),
+                                 StyleToService(style, Modes)});
     if (pid == 0)
         return false;
     // The old instance goes only once the new one runs, so a failed start leaves the desktop

@@ -35,8 +35,8 @@ bool SaveWallpaperState(const QString& folder, const TWallpaperState& state) {
         return false;
     const QJsonObject json{{FileKey, state.FileName}, {StyleKey, state.Style}, {PidKey, state.Pid}};
     QSaveFile file(WallpaperStateFile(folder));
-    return file.open(QIODevice::WriteOnly) &&
-           file.write(QJsonDocument(json).toJson()) >= 0 && file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(json).toJson()) >= 0 &&
+           file.commit();
 }
 
 bool TStateFileWallpaper::GetWallpaper(QString& fileName, int& style) {

@@ -23,8 +23,8 @@ QString StyleProperty(const QString& imageProperty) {
 // xfconf names a monitor by its output name without blanks.
 QString MonitorImageProperty(QString monitorName) {
     monitorName.remove(QRegularExpression(QStringLiteral("\\s")));
-    return QStringLiteral("/backdrop/screen0/monitor") + monitorName + QStringLiteral("/workspace0") +
-           ImageSuffix;
+    return QStringLiteral("/backdrop/screen0/monitor") + monitorName +
+           QStringLiteral("/workspace0") + ImageSuffix;
 }
 // The wallpaper properties present, in name order.
 QStringList ImageProperties(const QVariantMap& properties) {
@@ -41,7 +41,9 @@ QStringList ImageProperties(const QVariantMap& properties) {
 TXfconfWallpaper::TXfconfWallpaper(const QDBusConnection& bus, const QStringList& monitorNames)
     : FBus(bus), FMonitorNames(monitorNames) {}
 
-QString TXfconfWallpaper::Name() const { return QStringLiteral("xfce"); }
+QString TXfconfWallpaper::Name() const {
+    return QStringLiteral("xfce");
+}
 
 bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
     fileName.clear();

@@ -1,6 +1,7 @@
 // Choosing the adapter from a snapshot of the session, the factory's adapters, the style words,
 // and the state file.
 #include "DesktopFactory.h"
+#include "ExpectGetFails.h"
 #include "WallpaperState.h"
 
 #include <QFile>
@@ -8,9 +9,11 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QSet<TDesktopKind> AllSchemas = {TDesktopKind::Gnome, TDesktopKind::Mate, TDesktopKind::Cinnamon};
+const QSet<TDesktopKind> AllSchemas = {TDesktopKind::Gnome, TDesktopKind::Mate,
+                                       TDesktopKind::Cinnamon};
 
-TDesktopSnapshot X11Session(const QString& currentDesktop, const QSet<TDesktopKind>& schemas = AllSchemas) {
+TDesktopSnapshot X11Session(const QString& currentDesktop,
+                            const QSet<TDesktopKind>& schemas = AllSchemas) {
     TDesktopSnapshot snapshot;
     snapshot.CurrentDesktops = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     snapshot.SessionType = QStringLiteral("x11");
@@ -39,11 +42,13 @@ TEST(DesktopDetection, CurrentDesktopNamesPickTheirFamilyInOrder) {
         {QString(), TDesktopKind::X11Root},
     };
     for (const auto& [names, kind] : cases)
-        EXPECT_EQ(DesktopKindName(DetectDesktop(X11Session(names))), DesktopKindName(kind)) << names.toStdString();
+        EXPECT_EQ(DesktopKindName(DetectDesktop(X11Session(names))), DesktopKindName(kind))
+            << names.toStdString();
 }
 
 TEST(DesktopDetection, GSettingsFamiliesNeedTheirSchema) {
-    EXPECT_EQ(DetectDesktop(X11Session(QStringLiteral("MATE"), {TDesktopKind::Gnome})), TDesktopKind::X11Root);
+    EXPECT_EQ(DetectDesktop(X11Session(QStringLiteral("MATE"), {TDesktopKind::Gnome})),
+              TDesktopKind::X11Root);
     EXPECT_EQ(DetectDesktop(X11Session(QStringLiteral("X-Cinnamon:GNOME"), {TDesktopKind::Gnome})),
               TDesktopKind::Gnome);
     TDesktopSnapshot wayland = X11Session(QStringLiteral("GNOME"), {});
@@ -83,35 +88,14 @@ TEST(DesktopDetection, WaylandWithoutAKnownCompositorHasNoAdapter) {
 
 TEST(DesktopFactory, EveryKindGetsTheAdapterOfItsName) {
     QTemporaryDir state;
-    for (TDesktopKind kind : {TDesktopKind::None, TDesktopKind::Gnome, TDesktopKind::Mate, TDesktopKind::Cinnamon,
-                              TDesktopKind::Xfce, TDesktopKind::Kde, TDesktopKind::Sway, TDesktopKind::X11Root})
+    for (TDesktopKind kind :
+         {TDesktopKind::None, TDesktopKind::Gnome, TDesktopKind::Mate, TDesktopKind::Cinnamon,
+          TDesktopKind::Xfce, TDesktopKind::Kde, TDesktopKind::Sway, TDesktopKind::X11Root})
         EXPECT_EQ(CreateDesktopWallpaper(kind, state.path())->Name(), DesktopKindName(kind));
     const auto none = CreateDesktopWallpaper(TDesktopKind::None, state.path());
-    QString fileName = QStringLiteral("stale");
-    int style = wsTiled;
-    EXPECT_FALSE(none->GetWallpaper(fileName, style));
-    EXPECT_TRUE(fileName.isEmpty());
-    EXPECT_EQ(style, wsCentered);
+    ExpectGetFails(*none);
     EXPECT_FALSE(none->SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
     EXPECT_TRUE(DefaultStateFolder().endsWith(QStringLiteral("/Ornwick/Velloria/")));
-}
-
-TEST(WallpaperStyles, WordsAndServiceValuesBothWays) {
-    const TServiceStyles<int> service = {7, 8, 9};
-    EXPECT_EQ(StyleToService(-1, service), 8);
-    EXPECT_EQ(StyleToService(3, service), 8);
-    EXPECT_EQ(StyleToService(255, service), 8);
-    EXPECT_EQ(StyleToService(wsStretched, service), 9);
-    EXPECT_EQ(StyleFromService(7, service), wsTiled);
-    EXPECT_EQ(StyleFromService(0, service), wsCentered);
-    EXPECT_EQ(StyleFromService(10, service), wsCentered);
-    EXPECT_EQ(StyleWord(wsTiled), QStringLiteral("tiled"));
-    EXPECT_EQ(StyleWord(3), QStringLiteral("centered"));
-    int style = -1;
-    EXPECT_TRUE(StyleFromWord(QStringLiteral("stretched"), style));
-    EXPECT_EQ(style, wsStretched);
-    EXPECT_FALSE(StyleFromWord(QStringLiteral("Tiled"), style));
-    EXPECT_EQ(style, wsStretched);
 }
 
 TEST(WallpaperState, RoundTripAndDamagedFiles) {
@@ -119,14 +103,15 @@ TEST(WallpaperState, RoundTripAndDamagedFiles) {
     const QString stateFolder = folder.filePath(QStringLiteral("a/b"));
     TWallpaperState state;
     EXPECT_FALSE(LoadWallpaperState(stateFolder, state));
-    const QString longName = QStringLiteral("/ü/") + QString(400, QChar(0x4E2D)) + QStringLiteral(".bmp");
+    const QString longName =
+        QStringLiteral("/ü/") + QString(400, QChar(0x4E2D)) + QStringLiteral(".bmp");
     ASSERT_TRUE(SaveWallpaperState(stateFolder, {longName, wsStretched, 4242}));
     ASSERT_TRUE(LoadWallpaperState(stateFolder, state));
     EXPECT_EQ(state.FileName, longName);
     EXPECT_EQ(state.Style, wsStretched);
     EXPECT_EQ(state.Pid, 4242);
-    for (const QByteArray& damaged : {QByteArray("{\"file\": 3, \"style\": 1}"), QByteArray("{\"file\": \"/x\"}"),
-                                      QByteArray("not json")}) {
+    for (const QByteArray& damaged : {QByteArray("{\"file\": 3, \"style\": 1}"),
+                                      QByteArray("{\"file\": \"/x\"}"), QByteArray("not json")}) {
         QFile file(WallpaperStateFile(stateFolder));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(damaged);

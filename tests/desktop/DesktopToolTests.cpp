@@ -12,12 +12,14 @@ const QString Tool = QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-desktop
 class DesktopToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE",
-                                 "DESKTOP_SESSION", "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR",
-                                 "QT_QPA_PLATFORM"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP",
+                                 "XDG_SESSION_TYPE", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"})
             FEnvironment.remove(QString::fromLatin1(name));
-        FEnvironment.insert(QStringLiteral("XDG_DATA_HOME"), FHome.filePath(QStringLiteral("data")));
-        FEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"), FHome.filePath(QStringLiteral("config")));
+        FEnvironment.insert(QStringLiteral("XDG_DATA_HOME"),
+                            FHome.filePath(QStringLiteral("data")));
+        FEnvironment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                            FHome.filePath(QStringLiteral("config")));
     }
     QString Run(const QStringList& arguments, int expectedExitCode) {
         int exitCode = -1;
@@ -43,7 +45,7 @@ TEST_F(DesktopToolTest, WithoutADesktopNothingCanBeAskedOrSet) {
     EXPECT_EQ(Run({QStringLiteral("get")}, 1), QString());
     Run({QStringLiteral("set"), Picture(), QStringLiteral("tiled")}, 1);
     Run({QStringLiteral("restore")}, 0);
-    Run({QStringLiteral("set"), Picture(), QStringLiteral("zoom")}, 2);
+    Run({QStringLiteral("set"), Picture(), QStringLiteral("Tiled")}, 2);
     Run({}, 2);
 }
 
@@ -59,8 +61,9 @@ TEST_F(DesktopToolTest, PlainX11SessionUsesTheRootWindowAndItsStateFile) {
     EXPECT_EQ(Run({QStringLiteral("get")}, 0), QStringLiteral("tiled\t") + file);
     Run({QStringLiteral("restore")}, 0);
     int exitCode = -1;
-    EXPECT_TRUE(RunProgram(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_XROOTPMAP_ID")},
-                           exitCode, FEnvironment)
+    EXPECT_TRUE(RunProgram(QStringLiteral("xprop"),
+                           {QStringLiteral("-root"), QStringLiteral("_XROOTPMAP_ID")}, exitCode,
+                           FEnvironment)
                     .startsWith(QStringLiteral("_XROOTPMAP_ID(PIXMAP): pixmap id # 0x")));
 }
 
@@ -73,7 +76,8 @@ TEST_F(DesktopToolTest, GnomeSessionGoesThroughGSettings) {
     EXPECT_EQ(Run({QStringLiteral("get")}, 0), QStringLiteral("stretched\t") + file);
     int exitCode = -1;
     EXPECT_EQ(RunProgram(QStringLiteral("gsettings"),
-                         {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), QStringLiteral("picture-uri")},
+                         {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"),
+                          QStringLiteral("picture-uri")},
                          exitCode, FEnvironment),
               QStringLiteral("'file://") + FHome.path() + QStringLiteral("/sea%20view.bmp'"));
 }

@@ -1,5 +1,6 @@
 // The GSettings adapters against GIO's keyfile backend and the real compiled schemas; the
 // `gsettings` tool reads and writes the same keyfile from a child process.
+#include "ExpectGetFails.h"
 #include "GSettingsWallpaper.h"
 #include "TestPeers.h"
 
@@ -15,13 +16,16 @@ QString Gsettings(const QStringList& arguments) {
 }
 
 QString GetKey(const char* schema, const char* key) {
-    return Gsettings({QStringLiteral("get"), QString::fromLatin1(schema), QString::fromLatin1(key)});
+    return Gsettings(
+        {QStringLiteral("get"), QString::fromLatin1(schema), QString::fromLatin1(key)});
 }
 
 class GSettingsWallpaperTest : public ::testing::TestWithParam<TGSettingsSchema> {};
 } // namespace
 
-void PrintTo(const TGSettingsSchema& schema, std::ostream* stream) { *stream << schema.SchemaId; }
+void PrintTo(const TGSettingsSchema& schema, std::ostream* stream) {
+    *stream << schema.SchemaId;
+}
 
 TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
     const TGSettingsSchema& schema = GetParam();
@@ -42,10 +46,10 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
         EXPECT_EQ(fileName, file);
         EXPECT_EQ(style, i < 3 ? written[i] : int(wsCentered));
     }
-    const QString expected = schema.ImageIsUri
-                                 ? QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded())
-                                 : file;
-    EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey), QLatin1Char('\'') + expected + QLatin1Char('\''));
+    const QString expected =
+        schema.ImageIsUri ? QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded()) : file;
+    EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
+              QLatin1Char('\'') + expected + QLatin1Char('\''));
     if (schema.DarkImageKey) {
         EXPECT_EQ(GetKey(schema.SchemaId, schema.DarkImageKey),
                   GetKey(schema.SchemaId, schema.ImageKey));
@@ -59,12 +63,14 @@ TEST_P(GSettingsWallpaperTest, OtherOptionsReadAsCentredAndBarePathsAreAccepted)
     const QString id = QString::fromLatin1(schema.SchemaId);
     Gsettings({QStringLiteral("set"), id, QString::fromLatin1(schema.ImageKey),
                QStringLiteral("/plain path/c.bmp")});
-    Gsettings({QStringLiteral("set"), id, QStringLiteral("picture-options"), QStringLiteral("zoom")});
+    Gsettings(
+        {QStringLiteral("set"), id, QStringLiteral("picture-options"), QStringLiteral("zoom")});
     QString fileName;
     int style = -1;
     // The keyfile backend notices the other process's write through a file monitor.
     EXPECT_TRUE(WaitFor([&] {
-        return desktop.GetWallpaper(fileName, style) && fileName == QLatin1String("/plain path/c.bmp");
+        return desktop.GetWallpaper(fileName, style) &&
+               fileName == QLatin1String("/plain path/c.bmp");
     }));
     EXPECT_EQ(style, wsCentered);
 }
@@ -75,16 +81,14 @@ INSTANTIATE_TEST_SUITE_P(EverySchemaFamily, GSettingsWallpaperTest,
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(GSettingsWallpaper, MissingSchemaOrKeyFailsWithoutAborting) {
-    const TGSettingsSchema absent = {"absent", "org.example.velloria.absent", "picture-uri", nullptr, true};
-    const TGSettingsSchema noKey = {"nokey", "org.gnome.desktop.background", "no-such-key", nullptr, true};
+    const TGSettingsSchema absent = {"absent", "org.example.velloria.absent", "picture-uri",
+                                     nullptr, true};
+    const TGSettingsSchema noKey = {"nokey", "org.gnome.desktop.background", "no-such-key", nullptr,
+                                    true};
     for (const TGSettingsSchema* schema : {&absent, &noKey}) {
         EXPECT_FALSE(GSettingsSchemaInstalled(*schema));
         TGSettingsWallpaper desktop(*schema);
-        QString fileName = QStringLiteral("stale");
-        int style = wsStretched;
-        EXPECT_FALSE(desktop.GetWallpaper(fileName, style));
-        EXPECT_TRUE(fileName.isEmpty());
-        EXPECT_EQ(style, wsCentered);
+        ExpectGetFails(desktop);
         EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
     }
 }

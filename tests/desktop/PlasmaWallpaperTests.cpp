@@ -1,5 +1,6 @@
 // The Plasma adapter. Plasma cannot run here: setting is checked against a stand-in shell on a
 // private bus that records the script it is sent; reading uses a layout file in Plasma's format.
+#include "ExpectGetFails.h"
 #include "PlasmaWallpaper.h"
 #include "TestPeers.h"
 
@@ -34,7 +35,8 @@ public Q_SLOTS:
         QMutexLocker lock(&FMutex);
         FScripts << script;
         if (FFailing)
-            sendErrorReply(QDBusError::Failed, QStringLiteral("TypeError: desktops is not a function"));
+            sendErrorReply(QDBusError::Failed,
+                           QStringLiteral("TypeError: desktops is not a function"));
         return QString();
     }
 
@@ -50,7 +52,8 @@ protected:
         ASSERT_FALSE(FBus.Address().isEmpty()) << "dbus-daemon did not start";
         FShellThread.start();
         FShell.moveToThread(&FShellThread);
-        QDBusConnection shellBus = QDBusConnection::connectToBus(FBus.Address(), QStringLiteral("plasma-shell"));
+        QDBusConnection shellBus =
+            QDBusConnection::connectToBus(FBus.Address(), QStringLiteral("plasma-shell"));
         ASSERT_TRUE(shellBus.registerObject(QStringLiteral("/PlasmaShell"), &FShell,
                                             QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(shellBus.registerService(QStringLiteral("org.kde.plasmashell")));
@@ -62,8 +65,9 @@ protected:
         FShellThread.wait();
     }
     TPlasmaWallpaper Desktop() {
-        return TPlasmaWallpaper(QDBusConnection::connectToBus(FBus.Address(), QStringLiteral("plasma-client")),
-                                FConfig.path());
+        return TPlasmaWallpaper(
+            QDBusConnection::connectToBus(FBus.Address(), QStringLiteral("plasma-client")),
+            FConfig.path());
     }
 
     TPrivateBus FBus;
@@ -120,21 +124,24 @@ wallpaperplugin=%1
 TEST_F(StandInPlasmaShellTest, ScriptGivesEveryDesktopTheImageAndFillMode) {
     TPlasmaWallpaper desktop = Desktop();
     EXPECT_EQ(desktop.Name(), QStringLiteral("kde"));
-    const QList<QPair<int, int>> fillModes = {{wsTiled, 3}, {wsCentered, 6}, {wsStretched, 0}, {255, 6}};
+    const QList<QPair<int, int>> fillModes = {
+        {wsTiled, 3}, {wsCentered, 6}, {wsStretched, 0}, {255, 6}};
     for (const auto& [style, fillMode] : fillModes)
         ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/srv/été #1/a\"b.jpg"), style));
     const QStringList scripts = FShell.Scripts();
     ASSERT_EQ(scripts.size(), fillModes.size());
     for (int i = 0; i < scripts.size(); ++i) {
         const QString& script = scripts[i];
-        EXPECT_TRUE(script.contains(QStringLiteral("var ds = desktops();"))) << script.toStdString();
+        EXPECT_TRUE(script.contains(QStringLiteral("var ds = desktops();")))
+            << script.toStdString();
         EXPECT_TRUE(script.contains(QStringLiteral("d.wallpaperPlugin = \"org.kde.image\";")));
         EXPECT_TRUE(script.contains(QStringLiteral(
             "d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];")));
         EXPECT_TRUE(script.contains(QStringLiteral(
             "d.writeConfig(\"Image\", \"file:///srv/%C3%A9t%C3%A9%20%231/a%22b.jpg\");")))
             << script.toStdString();
-        EXPECT_TRUE(script.contains(QStringLiteral("d.writeConfig(\"FillMode\", %1);").arg(fillModes[i].second)));
+        EXPECT_TRUE(script.contains(
+            QStringLiteral("d.writeConfig(\"FillMode\", %1);").arg(fillModes[i].second)));
     }
 }
 
@@ -152,11 +159,7 @@ TEST_F(StandInPlasmaShellTest, ScriptErrorOrMissingShellFails) {
 TEST(PlasmaWallpaper, ReadsTheFirstDesktopOfTheLayoutFile) {
     QTemporaryDir config;
     TPlasmaWallpaper desktop(QDBusConnection(QString()), config.path());
-    QString fileName = QStringLiteral("stale");
-    int style = wsTiled;
-    EXPECT_FALSE(desktop.GetWallpaper(fileName, style)) << "no layout file";
-    EXPECT_TRUE(fileName.isEmpty());
-    EXPECT_EQ(style, wsCentered);
+    ExpectGetFails(desktop);
 
     struct Case {
         const char* Plugin;
@@ -165,16 +168,25 @@ TEST(PlasmaWallpaper, ReadsTheFirstDesktopOfTheLayoutFile) {
         int Style;
     };
     const QList<Case> cases = {
-        {"org.kde.image", "FillMode=3\nImage=file:///srv/p%C3%A9/sea%20view.jpg", QStringLiteral("/srv/pé/sea view.jpg"), wsTiled},
-        {"org.kde.image", "FillMode=0\nImage=/srv/plain path.png", QStringLiteral("/srv/plain path.png"), wsStretched},
-        {"org.kde.image", "FillMode=6\nImage=file:///srv/c.jpg", QStringLiteral("/srv/c.jpg"), wsCentered},
-        {"org.kde.image", "Image=file:///srv/default.jpg", QStringLiteral("/srv/default.jpg"), wsCentered},
-        {"org.kde.image", "FillMode=1\nImage=\\s/srv/lead.jpg", QStringLiteral(" /srv/lead.jpg"), wsCentered},
+        {"org.kde.image", "FillMode=3\nImage=file:///srv/p%C3%A9/sea%20view.jpg",
+         QStringLiteral("/srv/pé/sea view.jpg"), wsTiled},
+        {"org.kde.image", "FillMode=0\nImage=/srv/plain path.png",
+         QStringLiteral("/srv/plain path.png"), wsStretched},
+        {"org.kde.image", "FillMode=6\nImage=file:///srv/c.jpg", QStringLiteral("/srv/c.jpg"),
+         wsCentered},
+        {"org.kde.image", "Image=file:///srv/default.jpg", QStringLiteral("/srv/default.jpg"),
+         wsCentered},
+        {"org.kde.image", "FillMode=1\nImage=\\s/srv/lead.jpg", QStringLiteral(" /srv/lead.jpg"),
+         wsCentered},
         {"org.kde.tiled", "Image=file:///srv/t.png", QStringLiteral("/srv/t.png"), wsTiled},
         {"org.kde.color", "Color=0,0,0", QStringLiteral("/srv/other.jpg"), wsCentered},
     };
+    QString fileName;
+    int style = -1;
     for (const Case& c : cases) {
-        WriteAppletsFile(config.path(), QString::fromUtf8(AppletsFile).arg(QLatin1String(c.Plugin), QLatin1String(c.General)).toUtf8());
+        WriteAppletsFile(config.path(), QString::fromUtf8(AppletsFile)
+                                            .arg(QLatin1String(c.Plugin), QLatin1String(c.General))
+                                            .toUtf8());
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style)) << c.General;
         EXPECT_EQ(fileName, c.FileName) << c.General;
         EXPECT_EQ(style, c.Style) << c.General;

@@ -1,5 +1,6 @@
 // The root-window adapter on a real X server (Xvfb): what the root pixmap properties name, what
 // that pixmap shows, and what becomes of the previous one.
+#include "ExpectGetFails.h"
 #include "RootWindowWallpaper.h"
 #include "TestPeers.h"
 
@@ -33,7 +34,8 @@ public:
         const auto atom = xcb_intern_atom_reply(
             FConnection, xcb_intern_atom(FConnection, 0, std::strlen(name), name), nullptr);
         const auto reply = xcb_get_property_reply(
-            FConnection, xcb_get_property(FConnection, 0, Root(screen), atom->atom, XCB_ATOM_PIXMAP, 0, 1),
+            FConnection,
+            xcb_get_property(FConnection, 0, Root(screen), atom->atom, XCB_ATOM_PIXMAP, 0, 1),
             nullptr);
         xcb_pixmap_t pixmap = XCB_NONE;
         if (reply && xcb_get_property_value_length(reply) == 4)
@@ -44,16 +46,17 @@ public:
     }
     bool Exists(xcb_drawable_t drawable) const {
         xcb_generic_error_t* error = nullptr;
-        auto* reply = xcb_get_geometry_reply(FConnection, xcb_get_geometry(FConnection, drawable), &error);
+        auto* reply =
+            xcb_get_geometry_reply(FConnection, xcb_get_geometry(FConnection, drawable), &error);
         std::free(error);
         std::free(reply);
         return reply != nullptr;
     }
     QImage Pixels(xcb_drawable_t drawable, int width, int height) const {
-        auto* reply = xcb_get_image_reply(
-            FConnection,
-            xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, width, height, ~0u),
-            nullptr);
+        auto* reply = xcb_get_image_reply(FConnection,
+                                          xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP,
+                                                        drawable, 0, 0, width, height, ~0u),
+                                          nullptr);
         if (!reply)
             return {};
         QImage image(width, height, QImage::Format_RGB32);
@@ -82,10 +85,13 @@ QImage Expected(const QString& file, int style) {
     QImage frame(ScreenWidth, ScreenHeight, QImage::Format_RGB32);
     for (int y = 0; y < ScreenHeight; ++y)
         for (int x = 0; x < ScreenWidth; ++x) {
-            const int dx = (ScreenWidth - picture.width()) / 2, dy = (ScreenHeight - picture.height()) / 2;
-            const QPoint source = style == wsTiled ? QPoint(x % picture.width(), y % picture.height())
-                                                   : QPoint(x - dx, y - dy);
-            frame.setPixel(x, y, picture.rect().contains(source) ? picture.pixel(source) : qRgb(0, 0, 0));
+            const int dx = (ScreenWidth - picture.width()) / 2,
+                      dy = (ScreenHeight - picture.height()) / 2;
+            const QPoint source = style == wsTiled
+                                      ? QPoint(x % picture.width(), y % picture.height())
+                                      : QPoint(x - dx, y - dy);
+            frame.setPixel(x, y,
+                           picture.rect().contains(source) ? picture.pixel(source) : qRgb(0, 0, 0));
         }
     return frame;
 }
@@ -112,12 +118,15 @@ TEST_F(RootWindowWallpaperTest, PixmapShowsThePictureTiledCentredOrStretchedOnEv
     const QString large = WritePicture(FFolder, "large.bmp", 61, 41);
     TObserver observer(FDisplay.Name());
     ASSERT_TRUE(observer.Connected());
-    const QList<QPair<QString, int>> cases = {{small, wsTiled}, {small, wsCentered}, {large, wsCentered}, {small, 255}};
+    const QList<QPair<QString, int>> cases = {
+        {small, wsTiled}, {small, wsCentered}, {large, wsCentered}, {small, 255}};
     for (const auto& [file, style] : cases) {
         ASSERT_TRUE(desktop.SetWallpaper(file, style));
         for (int screen = 0; screen < 2; ++screen)
-            EXPECT_EQ(Shown(observer, screen), Expected(file, style)) << file.toStdString() << " " << style;
-        EXPECT_EQ(observer.Pixels(observer.Root(), ScreenWidth, ScreenHeight), Expected(file, style))
+            EXPECT_EQ(Shown(observer, screen), Expected(file, style))
+                << file.toStdString() << " " << style;
+        EXPECT_EQ(observer.Pixels(observer.Root(), ScreenWidth, ScreenHeight),
+                  Expected(file, style))
             << "the root window shows its new background";
     }
 
@@ -142,7 +151,8 @@ TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgra
     ASSERT_TRUE(TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsTiled));
     const xcb_pixmap_t first = observer.PixmapProperty("_XROOTPMAP_ID");
     EXPECT_TRUE(observer.Exists(first)) << "kept after the setter's connection closed";
-    ASSERT_TRUE(TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsCentered));
+    ASSERT_TRUE(
+        TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsCentered));
     const xcb_pixmap_t second = observer.PixmapProperty("_XROOTPMAP_ID");
     EXPECT_NE(second, first);
     EXPECT_FALSE(observer.Exists(first));
@@ -154,13 +164,15 @@ TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgra
     xcb_create_pixmap(observer.Connection(), 24, foreign, observer.Root(), 4, 4);
     const char* name = "_XROOTPMAP_ID";
     const auto atom = xcb_intern_atom_reply(
-        observer.Connection(), xcb_intern_atom(observer.Connection(), 0, std::strlen(name), name), nullptr);
+        observer.Connection(), xcb_intern_atom(observer.Connection(), 0, std::strlen(name), name),
+        nullptr);
     for (int screen = 0; screen < 2; ++screen)
         xcb_change_property(observer.Connection(), XCB_PROP_MODE_REPLACE, observer.Root(screen),
                             atom->atom, XCB_ATOM_PIXMAP, 32, 1, &foreign);
     std::free(atom);
     ASSERT_TRUE(observer.Exists(foreign)) << "the requests above have reached the server";
-    ASSERT_TRUE(TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsStretched));
+    ASSERT_TRUE(
+        TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsStretched));
     EXPECT_TRUE(observer.Exists(foreign));
     EXPECT_TRUE(observer.Exists(second)) << "the properties disagreed, so nothing was freed";
 }
@@ -169,14 +181,12 @@ TEST_F(RootWindowWallpaperTest, KeepsTheChoiceForGetAndRestore) {
     const QString file = WritePicture(FFolder, "ünï code.bmp", 7, 3);
     const QString state = FFolder.filePath(QStringLiteral("state"));
     TRootWindowWallpaper desktop(FDisplay.Name(), state);
-    QString fileName = QStringLiteral("stale");
-    int style = wsTiled;
-    EXPECT_FALSE(desktop.GetWallpaper(fileName, style));
-    EXPECT_TRUE(fileName.isEmpty());
-    EXPECT_EQ(style, wsCentered);
+    ExpectGetFails(desktop);
     EXPECT_FALSE(desktop.Restore());
 
     ASSERT_TRUE(desktop.SetWallpaper(file, 255));
+    QString fileName;
+    int style = -1;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, file);
     EXPECT_EQ(style, wsCentered);
@@ -203,7 +213,8 @@ TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothing) {
     EXPECT_FALSE(desktop.SetWallpaper(FFolder.filePath(QStringLiteral("missing.jpg")), wsTiled));
     EXPECT_FALSE(desktop.SetWallpaper(QString(), wsTiled));
     EXPECT_EQ(observer.PixmapProperty("_XROOTPMAP_ID"), before);
-    EXPECT_FALSE(TRootWindowWallpaper(QStringLiteral(":9999"), FFolder.path()).SetWallpaper(good, wsTiled));
+    EXPECT_FALSE(
+        TRootWindowWallpaper(QStringLiteral(":9999"), FFolder.path()).SetWallpaper(good, wsTiled));
     QString fileName;
     int style = -1;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));

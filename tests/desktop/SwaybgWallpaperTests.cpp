@@ -1,5 +1,6 @@
 // The swaybg adapter through a runner that records instead of starting (no Wayland compositor
 // runs here), the state file it keeps, and the real detached runner with a harmless program.
+#include "ExpectGetFails.h"
 #include "ProcessRunner.h"
 #include "SwaybgWallpaper.h"
 
@@ -37,7 +38,8 @@ protected:
         FFirstPid += 100;
         auto runner = std::make_unique<RecordingProcessRunner>(FFirstPid);
         FRunner = runner.get();
-        return TSwaybgWallpaper(std::move(runner), FState.path() + QStringLiteral("/Ornwick/Velloria"));
+        return TSwaybgWallpaper(std::move(runner),
+                                FState.path() + QStringLiteral("/Ornwick/Velloria"));
     }
     QTemporaryDir FState;
     RecordingProcessRunner* FRunner = nullptr;
@@ -58,7 +60,8 @@ char ProcessState(qint64 pid) {
 TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
     TSwaybgWallpaper desktop = Desktop();
     EXPECT_EQ(desktop.Name(), QStringLiteral("sway"));
-    const QString file = QStringLiteral("/srv/été/") + QString(280, QLatin1Char('n')) + QStringLiteral(".jpg");
+    const QString file =
+        QStringLiteral("/srv/été/") + QString(280, QLatin1Char('n')) + QStringLiteral(".jpg");
     const QList<QPair<int, QString>> modes = {{wsTiled, QStringLiteral("tile")},
                                               {wsCentered, QStringLiteral("center")},
                                               {wsStretched, QStringLiteral("stretch")},
@@ -67,7 +70,8 @@ TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
         ASSERT_TRUE(desktop.SetWallpaper(file, modes[i].first));
         const TStart& start = FRunner->Starts.at(i);
         EXPECT_EQ(start.Program, QStringLiteral("swaybg"));
-        EXPECT_EQ(start.Arguments, (QStringList{QStringLiteral("-i"), file, QStringLiteral("-m"), modes[i].second}));
+        EXPECT_EQ(start.Arguments,
+                  (QStringList{QStringLiteral("-i"), file, QStringLiteral("-m"), modes[i].second}));
         QString fileName;
         int style = -1;
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
@@ -81,14 +85,13 @@ TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
 
 TEST_F(SwaybgWallpaperTest, FailedStartKeepsTheOldChoiceRunning) {
     TSwaybgWallpaper desktop = Desktop();
-    QString fileName;
-    int style = wsTiled;
-    EXPECT_FALSE(desktop.GetWallpaper(fileName, style)) << "nothing chosen yet";
-    EXPECT_EQ(style, wsCentered);
+    ExpectGetFails(desktop);
     ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
     FRunner->Failing = true;
     EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/b.jpg"), wsStretched));
     EXPECT_TRUE(FRunner->Stops.isEmpty());
+    QString fileName;
+    int style = -1;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, QStringLiteral("/a.jpg"));
     EXPECT_EQ(style, wsTiled);
@@ -100,7 +103,8 @@ TEST_F(SwaybgWallpaperTest, RestoreInALaterSessionStartsTheKeptChoice) {
     ASSERT_TRUE(later.Restore());
     ASSERT_EQ(FRunner->Starts.size(), 1);
     EXPECT_EQ(FRunner->Starts[0].Arguments,
-              (QStringList{QStringLiteral("-i"), QStringLiteral("/kept.png"), QStringLiteral("-m"), QStringLiteral("stretch")}));
+              (QStringList{QStringLiteral("-i"), QStringLiteral("/kept.png"), QStringLiteral("-m"),
+                           QStringLiteral("stretch")}));
     EXPECT_EQ(FRunner->Stops, (QList<QPair<qint64, QString>>{{100, QStringLiteral("swaybg")}}));
 
     QFile::remove(FState.path() + QStringLiteral("/Ornwick/Velloria/desktop-wallpaper.json"));

@@ -28,7 +28,8 @@ TPeerProcess::TPeerProcess(const QString& program, const QStringList& arguments,
     FProcess.start(program, arguments);
     QDeadlineTimer deadline(PeerTimeoutMs);
     FProcess.waitForStarted(PeerTimeoutMs);
-    while (!FProcess.canReadLine() && FProcess.state() == QProcess::Running && !deadline.hasExpired())
+    while (!FProcess.canReadLine() && FProcess.state() == QProcess::Running &&
+           !deadline.hasExpired())
         FProcess.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
     if (FProcess.canReadLine())
         FFirstLine = QString::fromUtf8(FProcess.readLine()).trimmed();

@@ -11,8 +11,9 @@
 
 // Runs a program to its end (at most 10 s) and gives back its standard output, trimmed.
 // exitCode is -1 when it could not be run or did not finish in time.
-QString RunProgram(const QString& program, const QStringList& arguments, int& exitCode,
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+QString
+RunProgram(const QString& program, const QStringList& arguments, int& exitCode,
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
 // Starts a long-running peer and reads the first line it prints (an address, a display number).
 class TPeerProcess {

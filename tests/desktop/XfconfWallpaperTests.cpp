@@ -1,5 +1,6 @@
 // The XFCE adapter against a real xfconfd on a private session bus; xfconf-query checks what
 // the daemon holds.
+#include "ExpectGetFails.h"
 #include "TestPeers.h"
 #include "XfconfWallpaper.h"
 
@@ -10,7 +11,7 @@
 #include <memory>
 
 namespace {
-const QString Xfconfd = QStringLiteral("/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd");
+const QString Xfconfd = QStringLiteral(XFCONFD);
 const QString Prefix = QStringLiteral("/backdrop/screen0/");
 
 class XfconfWallpaperTest : public ::testing::Test {
@@ -25,7 +26,10 @@ protected:
         FDaemon->setProcessEnvironment(environment);
         FDaemon->start(Xfconfd, {});
         ASSERT_TRUE(WaitFor([] {
-            return Bus().interface()->isServiceRegistered(QStringLiteral("org.xfce.Xfconf")).value();
+            return Bus()
+                .interface()
+                ->isServiceRegistered(QStringLiteral("org.xfce.Xfconf"))
+                .value();
         })) << "xfconfd did not register";
     }
     static void TearDownTestSuite() {
@@ -38,7 +42,10 @@ protected:
         FBus.reset();
         FConfig.reset();
     }
-    void SetUp() override { Query({QStringLiteral("-p"), QStringLiteral("/backdrop"), QStringLiteral("-r"), QStringLiteral("-R")}); }
+    void SetUp() override {
+        Query({QStringLiteral("-p"), QStringLiteral("/backdrop"), QStringLiteral("-r"),
+               QStringLiteral("-R")});
+    }
 
     static QDBusConnection Bus() {
         return QDBusConnection::connectToBus(FBus->Address(), QStringLiteral("xfconf-test"));
@@ -46,13 +53,16 @@ protected:
     // xfconf-query on the channel; its output.
     static QString Query(const QStringList& arguments) {
         int exitCode = -1;
-        const QString output = RunProgram(QStringLiteral("xfconf-query"),
-                                          QStringList{QStringLiteral("-c"), QStringLiteral("xfce4-desktop")} + arguments,
-                                          exitCode, FBus->Environment());
+        const QString output = RunProgram(
+            QStringLiteral("xfconf-query"),
+            QStringList{QStringLiteral("-c"), QStringLiteral("xfce4-desktop")} + arguments,
+            exitCode, FBus->Environment());
         EXPECT_NE(exitCode, -1);
         return output;
     }
-    static QString Property(const QString& property) { return Query({QStringLiteral("-p"), property}); }
+    static QString Property(const QString& property) {
+        return Query({QStringLiteral("-p"), property});
+    }
     static void Create(const QString& property, const QString& type, const QString& value) {
         Query({QStringLiteral("-n"), QStringLiteral("-p"), property, QStringLiteral("-t"), type,
                QStringLiteral("-s"), value});
@@ -66,16 +76,17 @@ protected:
 
 TEST_F(XfconfWallpaperTest, FirstSetCreatesWorkspaceZeroOfEveryMonitor) {
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("HDMI 1"), QStringLiteral("eDP-1")});
-    QString fileName;
-    int style = -1;
-    EXPECT_FALSE(desktop.GetWallpaper(fileName, style));
-    EXPECT_EQ(style, wsCentered);
+    ExpectGetFails(desktop);
     const QString file = QStringLiteral("/home/ö/Bilder/two words.jpg");
     ASSERT_TRUE(desktop.SetWallpaper(file, wsTiled));
-    for (const QString& monitor : {QStringLiteral("monitorHDMI1"), QStringLiteral("monitoreDP-1")}) {
+    for (const QString& monitor :
+         {QStringLiteral("monitorHDMI1"), QStringLiteral("monitoreDP-1")}) {
         EXPECT_EQ(Property(Prefix + monitor + QStringLiteral("/workspace0/last-image")), file);
-        EXPECT_EQ(Property(Prefix + monitor + QStringLiteral("/workspace0/image-style")), QStringLiteral("2"));
+        EXPECT_EQ(Property(Prefix + monitor + QStringLiteral("/workspace0/image-style")),
+                  QStringLiteral("2"));
     }
+    QString fileName;
+    int style = -1;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, file);
     EXPECT_EQ(style, wsTiled);
@@ -86,7 +97,8 @@ TEST_F(XfconfWallpaperTest, SetReplacesEveryExistingImageAndAddsNoOther) {
                                   Prefix + QStringLiteral("monitorVGA-1/workspace3"),
                                   QStringLiteral("/backdrop/screen1/monitor0/workspace1")};
     for (const QString& base : existing) {
-        Create(base + QStringLiteral("/last-image"), QStringLiteral("string"), QStringLiteral("/old.png"));
+        Create(base + QStringLiteral("/last-image"), QStringLiteral("string"),
+               QStringLiteral("/old.png"));
         Create(base + QStringLiteral("/image-style"), QStringLiteral("int"), QStringLiteral("5"));
     }
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("HDMI-1")});
@@ -101,7 +113,11 @@ TEST_F(XfconfWallpaperTest, SetReplacesEveryExistingImageAndAddsNoOther) {
         EXPECT_EQ(Property(base + QStringLiteral("/last-image")), QStringLiteral("/new.bmp"));
         EXPECT_EQ(Property(base + QStringLiteral("/image-style")), QStringLiteral("3"));
     }
-    EXPECT_EQ(Query({QStringLiteral("-l")}).split(QLatin1Char('\n')).filter(QStringLiteral("last-image")).size(), 3);
+    EXPECT_EQ(Query({QStringLiteral("-l")})
+                  .split(QLatin1Char('\n'))
+                  .filter(QStringLiteral("last-image"))
+                  .size(),
+              3);
 }
 
 TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
@@ -123,13 +139,10 @@ TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
 }
 
 TEST(XfconfWallpaper, UnreachableDaemonFails) {
-    TXfconfWallpaper desktop(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                           QStringLiteral("no-bus")),
-                             {QStringLiteral("eDP-1")});
-    QString fileName = QStringLiteral("stale");
-    int style = wsTiled;
-    EXPECT_FALSE(desktop.GetWallpaper(fileName, style));
-    EXPECT_TRUE(fileName.isEmpty());
-    EXPECT_EQ(style, wsCentered);
+    TXfconfWallpaper desktop(
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                      QStringLiteral("no-bus")),
+        {QStringLiteral("eDP-1")});
+    ExpectGetFails(desktop);
     EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/p.jpg"), wsTiled));
 }

@@ -1,0 +1,104 @@
+// The velloria-picture tool run as a user would run it: its output lines, exit codes, and that
+// a failed conversion leaves no file behind.
+#include "BmpReader.h"
+#include "BmpWriter.h"
+#include "SampleFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun {
+    int ExitCode = -1;
+    QString Output;
+};
+
+TRun RunTool(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-picture"), args);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return file.fileName();
+}
+
+QByteArray Quad()
+{
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    image.setPixel(1, 0, qRgb(0, 255, 0));
+    image.setPixel(0, 1, qRgb(0, 0, 255));
+    image.setPixel(1, 1, qRgb(255, 255, 255));
+    return WriteBmp(TDib{image, 24});
+}
+
+} // namespace
+
+TEST(PictureTool, InfoPrintsClassAndSizeOrTheError)
+{
+    QTemporaryDir dir;
+    const TRun good = RunTool({QStringLiteral("info"), Write(dir, QStringLiteral("quad.bmp"), Quad())});
+    EXPECT_EQ(good.ExitCode, 0);
+    EXPECT_EQ(good.Output, QStringLiteral("TBitmap 2x2\n"));
+    const TRun unknown = RunTool({QStringLiteral("info"), Write(dir, QStringLiteral("quad.jpe"), Quad())});
+    EXPECT_EQ(unknown.ExitCode, 1);
+    EXPECT_EQ(unknown.Output, QStringLiteral("EInvalidGraphic: Unknown picture file extension (.jpe)\n"));
+    const TRun usage = RunTool({QStringLiteral("info")});
+    EXPECT_EQ(usage.ExitCode, 2);
+}
+
+TEST(PictureTool, ConvertWritesTheStripOrNothing)
+{
+    QTemporaryDir dir;
+    const QString ani = Write(dir, QStringLiteral("spin.ani"),
+                              AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 255, 0)), SolidIcon(qRgb(0, 0, 255)),
+                                       SolidIcon(qRgb(255, 255, 0))}));
+    const QString out = dir.filePath(QStringLiteral("spin.bmp"));
+    const TRun converted = RunTool({QStringLiteral("convert"), ani, out});
+    EXPECT_EQ(converted.ExitCode, 0);
+    EXPECT_EQ(converted.Output, QStringLiteral("TBitmap 128x32 4bpp\n"));
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const TDib dib = ReadBmp(file.readAll());
+    EXPECT_EQ(dib.BitsPerPixel, 4);
+    EXPECT_EQ(dib.Image.size(), QSize(128, 32));
+
+    const QString iconOut = dir.filePath(QStringLiteral("icon.bmp"));
+    const TRun icon = RunTool({QStringLiteral("convert"), Write(dir, QStringLiteral("red.ico"), SolidIcon(qRgb(255, 0, 0))), iconOut});
+    EXPECT_EQ(icon.ExitCode, 1);
+    EXPECT_EQ(icon.Output, QStringLiteral("EConvertError: Cannot assign a TIcon to a TBitmap\n"));
+    EXPECT_FALSE(QFileInfo::exists(iconOut));
+}
+
+TEST(PictureTool, DrawStretchesIntoAWhiteCanvas)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("quad.png"));
+    const TRun drawn = RunTool({QStringLiteral("draw"), Write(dir, QStringLiteral("quad.bmp"), Quad()), QStringLiteral("4"),
+                                QStringLiteral("4"), out});
+    EXPECT_EQ(drawn.ExitCode, 0) << drawn.Output.toStdString();
+    const QImage image(out);
+    ASSERT_EQ(image.size(), QSize(4, 4));
+    EXPECT_EQ(image.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(2, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(0, 3), qRgb(0, 0, 255));
+    const QString iconPng = dir.filePath(QStringLiteral("icon.png"));
+    QImage transparent(32, 32, QImage::Format_ARGB32);
+    transparent.fill(Qt::transparent);
+    const QList<QList<bool>> hidden(32, QList<bool>(32, true));
+    const QString ico = Write(dir, QStringLiteral("clear.ico"), IcoFile({{32, 32, 32, IconDib32(transparent, hidden)}}));
+    EXPECT_EQ(RunTool({QStringLiteral("draw"), ico, QStringLiteral("8"), QStringLiteral("8"), iconPng}).ExitCode, 0);
+    EXPECT_EQ(QImage(iconPng).pixel(3, 3), qRgb(255, 255, 255));
+    EXPECT_EQ(RunTool({QStringLiteral("draw"), ico, QStringLiteral("0"), QStringLiteral("8"), iconPng}).ExitCode, 1);
+}

@@ -2,7 +2,6 @@
 
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QRegularExpression>
 
@@ -26,6 +25,7 @@ QString MonitorImageProperty(QString monitorName) {
     return QStringLiteral("/backdrop/screen0/monitor") + monitorName +
            QStringLiteral("/workspace0") + ImageSuffix;
 }
+
 // The wallpaper properties present, in name order.
 QStringList ImageProperties(const QVariantMap& properties) {
     static const QRegularExpression imageProperty(

@@ -1,12 +1,89 @@
 #pragma once
-// The product's application object, reached by every window through VelloriaApp.
+// The product's application object with its settings, its two wallpaper records, the desktop's
+// wallpaper setting and the wallpaper cache; every window reaches it through VelloriaApp.
 
+#include "DesktopWallpaper.h"
 #include "LXApps.h"
+
+#include <memory>
+
+// A wallpaper: a picture file and a style code (wsTiled, wsCentered, wsStretched).
+struct TLxWallpaper {
+    QString FileName;
+    quint8 Style = wsTiled;
+};
+
+// The desktop's wallpaper setting, through the adapter for this session's desktop.
+class TActiveDesktop {
+public:
+    // Over the adapter chosen for the running session.
+    TActiveDesktop();
+    // Over the given adapter; null means no desktop can be asked.
+    explicit TActiveDesktop(std::unique_ptr<IDesktopWallpaper> desktop);
+    ~TActiveDesktop();
+
+    // The wallpaper in force. When the desktop cannot be asked: false, an empty name and
+    // wsCentered.
+    bool GetWallpaper(QString& fileName, quint8& style);
+    // Makes the file the wallpaper; a style outside 0..2 is set as centred. False when the
+    // desktop refused or cannot be asked.
+    bool SetWallpaper(const QString& fileName, quint8 style);
+    // The adapter, or null.
+    IDesktopWallpaper* Desktop() const { return FDesktop.get(); }
+
+private:
+    std::unique_ptr<IDesktopWallpaper> FDesktop;
+};
 
 class TVelloriaApp : public TLXApplication {
 public:
+    // Creates the records, sets the defaults, the cache folder and the desktop wrapper. Raises
+    // Exception "Failed to create folder: " and the path when the cache folder cannot be made.
+    TVelloriaApp();
+    ~TVelloriaApp() override;
+
+    std::unique_ptr<TLxWallpaper> ChosenWallpaper;
+    std::unique_ptr<TLxWallpaper> StartupWallpaper;
+    QString LastFolder;
+    QString CacheFolder;
+    qint32 ThumbSize = 100;
+    qint32 ThumbPadding = 4;
+    bool ExitCleanup = false;
+    std::unique_ptr<TActiveDesktop> ActiveDesktop;
+
     QString GetAppName() const override { return QStringLiteral("Velloria"); }
+    void RegisterConfigItems() override;
+
+    // Stores the value only when it lies in 60..200.
+    void SetThumbSize(qint32 value);
+    // Stores the value only when it lies in 0..40.
+    void SetThumbPadding(qint32 value);
+    // Copies the desktop's wallpaper and style into the record, whatever the desktop reports.
+    void ReadWallpaper(TLxWallpaper& wallpaper);
+    // Makes the record's picture the wallpaper: ".bmp" and ".jpg" files go to the desktop as
+    // they are; any other picture is converted into the cache first and the record then names
+    // the cache file. Conversion errors pass through with desktop and record unchanged.
+    void ApplyWallpaper(TLxWallpaper& wallpaper);
+    // Converts a picture file to a BMP file, replacing the target all at once (a temporary file
+    // renamed over it). False, doing nothing, when both name the same file; picture errors and
+    // EFCreateError "Cannot create file \"%s\". %s" pass through, the target left as it was.
+    bool ConvertToBitmap(const QString& source, const QString& target);
+    // Deletes every "VL%*.bmp" file of the cache folder that neither record names.
+    void CleanupCache();
+
+private:
+    void InitCacheFolder();
 };
 
 // The live product application object, or null outside its lifetime.
 extern TVelloriaApp* VelloriaApp;
+
+// True when the file name's extension (dot included, empty without one) equals extension,
+// ignoring the case of ASCII letters.
+bool HasExtension(const QString& fileName, const QString& extension);
+// The cache file for a source picture: the cache folder, "VL%", and the source's file name with
+// its extension replaced by ".bmp".
+QString GetCacheFileName(const QString& sourceFileName);
+// True when both name the same file: their cleaned absolute paths are equal (exact comparison,
+// as Linux file names are case-sensitive).
+bool SameFileName(const QString& a, const QString& b);

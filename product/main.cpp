@@ -3,6 +3,7 @@
 #include "AppShell.h"
 #include "FMain.h"
 #include "Global.h"
+#include "PictureFormats.h"
 #include "VelloriaVersion.h"
 
 #include <QApplication>
@@ -57,6 +58,7 @@ int RunProgram() {
 } // namespace
 
 int main(int argc, char** argv) {
+    RegisterPictureFormats();
     if (AnswerInformationOption(argc, argv))
         return 0;
     if (!DisplayAvailable()) {

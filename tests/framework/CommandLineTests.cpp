@@ -17,11 +17,11 @@ struct Parsed {
 } // namespace
 
 TEST(CommandLine, EverySpellingOfNoConfigIsRecordedUnderItsLongName) {
-    for (const QString& form : {"-noconfig", "/noconfig", "-nc", "/NC", "-NoConfig", "--noconfig",
+    for (const char* form : {"-noconfig", "/noconfig", "-nc", "/NC", "-NoConfig", "--noconfig",
                                 "--nc"}) {
-        Parsed parsed({form});
-        EXPECT_TRUE(parsed.Line.HasOption("noconfig")) << form.toStdString();
-        EXPECT_EQ(parsed.Line.Values, QStringList{"noconfig= "}) << form.toStdString();
+        Parsed parsed({QString(form)});
+        EXPECT_TRUE(parsed.Line.HasOption("noconfig")) << form;
+        EXPECT_EQ(parsed.Line.Values, QStringList{"noconfig= "}) << form;
     }
 }
 

@@ -1,0 +1,286 @@
+// The product object over a real X server's root window: settings, the wallpaper records,
+// conversion into the cache and the cache clean-up, with real picture files.
+
+#include "../TestXvfb.h"
+#include "../pictures/GifSamples.h"
+#include "../pictures/MetafileWriter.h"
+#include "../pictures/SampleFiles.h"
+#include "DesktopFactory.h"
+#include "Global.h"
+#include "Graphics.h"
+#include "LxConfiguration.h"
+#include "PictureFormats.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray SmallGif() {
+    TGifSampleWriter writer(4, 2, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    TGifSampleFrame frame;
+    frame.Width = 4;
+    frame.Height = 2;
+    frame.Indexes = QByteArray("\0\1\0\1\1\0\1\0", 8);
+    writer.AddFrame(frame);
+    return writer.Bytes();
+}
+
+// Folders, variables and the X server of one test; the product object lives in it.
+class Product : public ::testing::Test {
+protected:
+    QTemporaryDir Home;
+    QString Pictures = Home.path() + "/pictures/";
+    std::unique_ptr<TTestXvfb> Xvfb;
+    std::unique_ptr<TVelloriaApp> App;
+
+    static void SetUpTestSuite() { RegisterPictureFormats(); }
+
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", (Home.path() + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (Home.path() + "/data").toUtf8());
+        QDir().mkpath(Pictures);
+        App = std::make_unique<TVelloriaApp>();
+        VelloriaApp = App.get();
+    }
+    void TearDown() override {
+        VelloriaApp = nullptr;
+        App.reset();
+    }
+
+    // Puts the product on the root window of a private X server, its state in the data folder.
+    void UseRootWindow() {
+        Xvfb = std::make_unique<TTestXvfb>();
+        ASSERT_FALSE(Xvfb->Display().isEmpty());
+        qputenv("DISPLAY", Xvfb->Display().toUtf8());
+        App->ActiveDesktop = std::make_unique<TActiveDesktop>(
+            CreateDesktopWallpaper(TDesktopKind::X11Root, App->CacheFolder));
+    }
+
+    QString Picture(const QString& name, const QByteArray& bytes) {
+        Write(Pictures + name, bytes);
+        return Pictures + name;
+    }
+
+    QString Bmp(const QString& name) {
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        image.save(Pictures + name, "BMP");
+        return Pictures + name;
+    }
+
+    TLxWallpaper Current() {
+        TLxWallpaper wallpaper;
+        App->ReadWallpaper(wallpaper);
+        return wallpaper;
+    }
+};
+} // namespace
+
+TEST_F(Product, DefaultsAndCacheFolder) {
+    EXPECT_EQ(App->GetAppName(), "Velloria");
+    EXPECT_EQ(App->ThumbSize, 100);
+    EXPECT_EQ(App->ThumbPadding, 4);
+    EXPECT_FALSE(App->ExitCleanup);
+    EXPECT_TRUE(App->LastFolder.isEmpty());
+    EXPECT_EQ(App->CacheFolder, Home.path() + "/data/Ornwick/Velloria/");
+    EXPECT_TRUE(QFileInfo(App->CacheFolder).isDir());
+    EXPECT_EQ(App->ChosenWallpaper->Style, wsTiled);
+    EXPECT_TRUE(App->StartupWallpaper->FileName.isEmpty());
+}
+
+TEST_F(Product, CacheFolderThatCannotBeCreated) {
+    App.reset();
+    VelloriaApp = nullptr;
+    QDir(Home.path() + "/data/Ornwick").removeRecursively();
+    Write(Home.path() + "/data/Ornwick", "a file in the way");
+    try {
+        TVelloriaApp app;
+        FAIL() << "no error";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Failed to create folder: " + Home.path() + "/data/Ornwick/Velloria/");
+    }
+}
+
+TEST_F(Product, SettersTestTheirRanges) {
+    for (int value : {60, 200, 59, 201, -1})
+        App->SetThumbSize(value);
+    EXPECT_EQ(App->ThumbSize, 200);
+    App->SetThumbSize(59);
+    EXPECT_EQ(App->ThumbSize, 200);
+    App->SetThumbSize(60);
+    EXPECT_EQ(App->ThumbSize, 60);
+    App->SetThumbPadding(40);
+    App->SetThumbPadding(41);
+    EXPECT_EQ(App->ThumbPadding, 40);
+    App->SetThumbPadding(0);
+    App->SetThumbPadding(-1);
+    EXPECT_EQ(App->ThumbPadding, 0);
+}
+
+TEST_F(Product, SettingsLoadAsStoredWithoutRangeTest) {
+    const QString folder = Home.path() + "/config/Ornwick/Velloria/";
+    QDir().mkpath(folder);
+    Write(folder + "product_tests.ini",
+          "[LXS:CONFIG:HEADER]\r\nSchemaVersion=1\r\n[Velloria]\r\nThumb-Size=20\r\n"
+          "Thumb-Padding=99\r\nExit-Cleanup=1\r\nLastFolder=\"/home/me/My Pictures\"\r\n");
+    App->Parameters = QStringList{};
+    App->Initialize();
+    EXPECT_EQ(App->ThumbSize, 20);
+    EXPECT_EQ(App->ThumbPadding, 99);
+    EXPECT_TRUE(App->ExitCleanup);
+    EXPECT_EQ(App->LastFolder, "/home/me/My Pictures");
+    App->SetThumbSize(30);
+    EXPECT_EQ(App->ThumbSize, 20);
+    App->Finalize();
+    TLxConfigItems& items = Configuration().Items;
+    QStringList names;
+    for (int i = 0; i < items.Count(); ++i)
+        names << items[i].Name;
+    EXPECT_EQ(names, (QStringList{"SessionInfo", "LastFolder", "Thumb-Size", "Thumb-Padding",
+                                  "Exit-Cleanup"}));
+    // Stored entries are rewritten in place; the session record is appended.
+    QFile file(folder + "product_tests.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.endsWith("[Velloria]\r\nThumb-Size=20\r\nThumb-Padding=99\r\nExit-Cleanup=1\r\n"
+                              "LastFolder=\"/home/me/My Pictures\"\r\nSessionInfo=" +
+                              text.mid(text.indexOf("SessionInfo=") + 12, 56) + "\r\n\r\n"))
+        << text.constData();
+}
+
+TEST_F(Product, ExtensionsAndCacheNames) {
+    EXPECT_TRUE(HasExtension("/a/photo.BMP", ".bmp"));
+    EXPECT_TRUE(HasExtension("/a/photo.Jpg", ".jpg"));
+    EXPECT_FALSE(HasExtension("/a/photo.jpeg", ".jpg"));
+    EXPECT_FALSE(HasExtension("/a.jpg/notes", ".jpg"));
+    EXPECT_EQ(GetCacheFileName("/pics/sunset.gif"), App->CacheFolder + "VL%sunset.bmp");
+    EXPECT_EQ(GetCacheFileName("/pics/notes"), App->CacheFolder + "VL%notes.bmp");
+    EXPECT_EQ(GetCacheFileName(""), App->CacheFolder + "VL%.bmp");
+    EXPECT_EQ(GetCacheFileName("/pics/a.b.ani"), App->CacheFolder + "VL%a.b.bmp");
+}
+
+TEST_F(Product, NoDesktopReadsAsCentredWithAnEmptyName) {
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(nullptr);
+    TLxWallpaper record{"/old.bmp", wsStretched};
+    App->ReadWallpaper(record);
+    EXPECT_TRUE(record.FileName.isEmpty());
+    EXPECT_EQ(record.Style, wsCentered);
+    EXPECT_FALSE(App->ActiveDesktop->SetWallpaper(Bmp("a.bmp"), wsTiled));
+}
+
+TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {
+    UseRootWindow();
+    TLxWallpaper bitmap{Bmp("Straight.BMP"), wsStretched};
+    App->ApplyWallpaper(bitmap);
+    EXPECT_EQ(bitmap.FileName, Pictures + "Straight.BMP");
+    EXPECT_EQ(Current().FileName, Pictures + "Straight.BMP");
+    EXPECT_EQ(Current().Style, wsStretched);
+    QDir(App->CacheFolder).removeRecursively();
+    QDir().mkpath(App->CacheFolder);
+    TLxWallpaper outOfRange{bitmap.FileName, 255};
+    App->ApplyWallpaper(outOfRange);
+    EXPECT_EQ(Current().Style, wsCentered);
+}
+
+TEST_F(Product, OtherPicturesAreConvertedIntoTheCache) {
+    UseRootWindow();
+    TLxWallpaper gif{Picture("sunset.gif", SmallGif()), wsTiled};
+    App->ApplyWallpaper(gif);
+    const QString cache = App->CacheFolder + "VL%sunset.bmp";
+    EXPECT_EQ(gif.FileName, cache);
+    EXPECT_EQ(Current().FileName, cache);
+    QImage converted(cache);
+    ASSERT_EQ(converted.size(), QSize(4, 2));
+    EXPECT_EQ(converted.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(converted.pixel(1, 0), qRgb(0, 0, 255));
+
+    // Applying the record again (a second Restore) hands the cache file straight over.
+    const QDateTime written = QFileInfo(cache).lastModified();
+    App->ApplyWallpaper(gif);
+    EXPECT_EQ(gif.FileName, cache);
+    EXPECT_EQ(QFileInfo(cache).lastModified(), written);
+
+    QList<QByteArray> frames;
+    for (QRgb colour : {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(9, 9, 9)})
+        frames << SolidIcon(colour);
+    TLxWallpaper cursor{Picture("busy.ani", AniFile(frames)), wsCentered};
+    App->ApplyWallpaper(cursor);
+    EXPECT_EQ(QImage(App->CacheFolder + "VL%busy.bmp").size(), QSize(128, 32));
+}
+
+TEST_F(Product, IconsAndMetafilesAreRefusedAndNothingChanges) {
+    UseRootWindow();
+    TLxWallpaper before{Bmp("before.bmp"), wsTiled};
+    App->ApplyWallpaper(before);
+    const QString emf = Picture("drawing.emf", TEmfWriter(QRect(0, 0, 1000, 1000), {640, 480}, {320, 240}).Bytes());
+    const QString wmf = Picture("drawing.wmf", TWmfWriter(QRect(0, 0, 100, 100), 96).Bytes());
+    const QString ico = Picture("app.ico", SolidIcon(qRgb(1, 2, 3)));
+    const std::pair<QString, QString> cases[] = {
+        {ico, "Cannot assign a TIcon to a TBitmap"},
+        {emf, "Cannot assign a TMetafile to a TBitmap"},
+        {wmf, "Cannot assign a TMetafile to a TBitmap"},
+    };
+    for (const auto& [file, message] : cases) {
+        TLxWallpaper record{file, wsStretched};
+        try {
+            App->ApplyWallpaper(record);
+            ADD_FAILURE() << "converted " << file.toStdString();
+        } catch (const EConvertError& error) {
+            EXPECT_EQ(error.Message(), message);
+        }
+        EXPECT_EQ(record.FileName, file);
+        EXPECT_EQ(Current().FileName, before.FileName);
+    }
+    EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
+}
+
+TEST_F(Product, EmptyStartupNameFailsWithTheUnknownExtension) {
+    UseRootWindow();
+    TLxWallpaper empty;
+    try {
+        App->ApplyWallpaper(empty);
+        FAIL() << "no error";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_EQ(error.Message(), "Unknown picture file extension (.)");
+    }
+    EXPECT_TRUE(empty.FileName.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(App->CacheFolder + "VL%.bmp"));
+}
+
+TEST_F(Product, FailedConversionKeepsThePreviousCacheFile) {
+    const QString gif = Picture("same.gif", SmallGif());
+    const QString cache = GetCacheFileName(gif);
+    ASSERT_TRUE(App->ConvertToBitmap(gif, cache));
+    QFile previous(cache);
+    ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+    const QByteArray before = previous.readAll();
+    Write(gif, QByteArray("GIF89a") + QByteArray(3, '\0'));
+    EXPECT_THROW(App->ConvertToBitmap(gif, cache), Exception);
+    QFile after(cache);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    EXPECT_EQ(QDir(App->CacheFolder).entryList(QDir::Files), QStringList{"VL%same.bmp"});
+    EXPECT_FALSE(App->ConvertToBitmap(cache, App->CacheFolder + "../Velloria/VL%same.bmp"));
+}
+
+TEST_F(Product, CleanupKeepsTheTwoRecordsAndForeignFiles) {
+    const QString folder = App->CacheFolder;
+    for (const char* name : {"VL%chosen.bmp", "VL%startup.bmp", "VL%old1.bmp", "VL%old2.bmp",
+                             "VL%old3.bmp", "notes.txt", "VL%keep.gif", "vl-other.bmp"})
+        Write(folder + name, "x");
+    QDir().mkpath(folder + "VL%folder.bmp");
+    App->ChosenWallpaper->FileName = folder + "VL%chosen.bmp";
+    App->StartupWallpaper->FileName = folder + "./VL%startup.bmp";
+    App->CleanupCache();
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"VL%chosen.bmp", "VL%folder.bmp", "VL%keep.gif", "VL%startup.bmp",
+                                 "notes.txt", "vl-other.bmp"}));
+}

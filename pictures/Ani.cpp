@@ -101,8 +101,10 @@ void TJvAni::AssignTo(TBitmap& dest)
 void TJvAni::Assign(TGraphic& source)
 {
     auto* ani = qobject_cast<TJvAni*>(&source);
-    if (!ani)
-        TGraphic::Assign(source);
+    if (!ani) {
+        TGraphic::Assign(source); // raises EConvertError
+        return;
+    }
     FFrames = ani->FFrames;
     FSequence = ani->FSequence;
     FRates = ani->FRates;

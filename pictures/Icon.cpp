@@ -29,8 +29,10 @@ void TIcon::LoadFrameFromBytes(const QByteArray& data)
 void TIcon::Assign(TGraphic& source)
 {
     auto* icon = qobject_cast<TIcon*>(&source);
-    if (!icon)
-        TGraphic::Assign(source);
+    if (!icon) {
+        TGraphic::Assign(source); // raises EConvertError
+        return;
+    }
     SetDib(icon->FDib);
 }
 

@@ -34,24 +34,6 @@ const TFileFormatsList& Registered()
     return FileFormats();
 }
 
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    QFile file(dir.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
-}
-
-TDib Quad()
-{
-    QImage image(2, 2, QImage::Format_RGB32);
-    image.setPixel(0, 0, Red);
-    image.setPixel(1, 0, Green);
-    image.setPixel(0, 1, Blue);
-    image.setPixel(1, 1, White);
-    return TDib{image, 24};
-}
-
 QString LoadError(TPicture& picture, const QString& fileName)
 {
     try {
@@ -140,7 +122,7 @@ TEST(PictureLoading, ExtensionDecidesTheClass)
     QFile::copy(jpeg, dir.filePath(QStringLiteral("photo.jpe")));
     EXPECT_EQ(LoadError(picture, dir.filePath(QStringLiteral("photo.jpe"))),
               QStringLiteral("EInvalidGraphic: Unknown picture file extension (.jpe)"));
-    EXPECT_EQ(LoadError(picture, WriteFile(dir, QStringLiteral("README"), "text")),
+    EXPECT_EQ(LoadError(picture, WriteSample(dir, QStringLiteral("README"), "text")),
               QStringLiteral("EInvalidGraphic: Unknown picture file extension (.)"));
     EXPECT_EQ(LoadError(picture, dir.filePath(QStringLiteral("a.b/README"))),
               QStringLiteral("EInvalidGraphic: Unknown picture file extension (.)"));
@@ -152,13 +134,13 @@ TEST(PictureLoading, EmptyAndForeignBitmapFiles)
     Registered();
     QTemporaryDir dir;
     TPicture picture;
-    picture.LoadFromFile(WriteFile(dir, QStringLiteral("empty.bmp"), QByteArray()));
+    picture.LoadFromFile(WriteSample(dir, QStringLiteral("empty.bmp"), QByteArray()));
     ASSERT_NE(picture.Graphic(), nullptr);
     EXPECT_EQ(picture.Graphic()->ClassName(), QStringLiteral("TBitmap"));
     EXPECT_TRUE(picture.Graphic()->Empty());
     EXPECT_EQ(picture.Width(), 0);
     TGraphic* before = picture.Graphic();
-    EXPECT_EQ(LoadError(picture, WriteFile(dir, QStringLiteral("fake.bmp"), "GIF89a not a bitmap")),
+    EXPECT_EQ(LoadError(picture, WriteSample(dir, QStringLiteral("fake.bmp"), "GIF89a not a bitmap")),
               QStringLiteral("EInvalidGraphic: Bitmap image is not valid"));
     EXPECT_EQ(picture.Graphic(), before);
     const QString missing = dir.filePath(QStringLiteral("missing.ani"));
@@ -173,21 +155,21 @@ TEST(PictureLoading, ChangeAndProgressNoticesAreForwarded)
     TPicture picture;
     QSignalSpy changed(&picture, &TPicture::Changed);
     QSignalSpy progress(&picture, &TPicture::Progress);
-    picture.LoadFromFile(WriteFile(dir, QStringLiteral("two.ani"), AniFile({SolidIcon(Red), SolidIcon(Green)})));
+    picture.LoadFromFile(WriteSample(dir, QStringLiteral("two.ani"), AniFile({SolidIcon(Red), SolidIcon(Green)})));
     EXPECT_EQ(changed.count(), 1);
     ASSERT_EQ(progress.count(), 2);
     EXPECT_EQ(progress.last().first().toInt(), 100);
     EXPECT_EQ(picture.Width(), 32);
     picture.Graphic()->SetTransparent(true);
     EXPECT_EQ(changed.count(), 2);
-    EXPECT_THROW(picture.LoadFromFile(WriteFile(dir, QStringLiteral("bad.ani"), "RIFF")), EReadError);
+    EXPECT_THROW(picture.LoadFromFile(WriteSample(dir, QStringLiteral("bad.ani"), "RIFF")), EReadError);
     EXPECT_EQ(changed.count(), 2);
 }
 
 TEST(PictureAssign, BitmapsShareTheirPixels)
 {
     TBitmap source;
-    source.AssignFromDib(Quad());
+    source.AssignFromDib(QuadDib());
     source.SetTransparentColor(Red);
     source.SetTransparent(true);
     TPicture picture;
@@ -205,7 +187,7 @@ TEST(PictureAssign, BitmapsShareTheirPixels)
     EXPECT_EQ(second.Graphic(), nullptr);
     EXPECT_EQ(second.Width(), 0);
     TBitmap bitmap;
-    bitmap.AssignFromDib(Quad());
+    bitmap.AssignFromDib(QuadDib());
     bitmap.Assign(static_cast<TGraphic*>(nullptr));
     EXPECT_TRUE(bitmap.Empty());
 }
@@ -230,7 +212,7 @@ TEST(PictureAssign, IconsAndAnimatedCursorsCopyAcrossPictures)
 TEST(BitmapDrawing, StretchedWithoutSmoothingAndOpaque)
 {
     TBitmap bitmap;
-    bitmap.AssignFromDib(Quad());
+    bitmap.AssignFromDib(QuadDib());
     QImage canvas(6, 6, QImage::Format_RGB32);
     canvas.fill(qRgb(9, 9, 9));
     QPainter painter(&canvas);
@@ -273,7 +255,7 @@ TEST(BitmapDrawing, ShrinkingDropsRowsAndColumnsAndAlphaIsIgnored)
 TEST(BitmapDrawing, TransparentColourIsLeftOutOnlyWhenSwitchedOn)
 {
     TBitmap bitmap;
-    bitmap.AssignFromDib(Quad());
+    bitmap.AssignFromDib(QuadDib());
     bitmap.SetTransparentColor(Red);
     QImage canvas(2, 2, QImage::Format_RGB32);
     canvas.fill(qRgb(9, 9, 9));

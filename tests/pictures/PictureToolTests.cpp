@@ -25,33 +25,15 @@ TRun RunTool(const QStringList& args)
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
 }
 
-QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    QFile file(dir.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
-}
-
-QByteArray Quad()
-{
-    QImage image(2, 2, QImage::Format_RGB32);
-    image.setPixel(0, 0, qRgb(255, 0, 0));
-    image.setPixel(1, 0, qRgb(0, 255, 0));
-    image.setPixel(0, 1, qRgb(0, 0, 255));
-    image.setPixel(1, 1, qRgb(255, 255, 255));
-    return WriteBmp(TDib{image, 24});
-}
-
 } // namespace
 
 TEST(PictureTool, InfoPrintsClassAndSizeOrTheError)
 {
     QTemporaryDir dir;
-    const TRun good = RunTool({QStringLiteral("info"), Write(dir, QStringLiteral("quad.bmp"), Quad())});
+    const TRun good = RunTool({QStringLiteral("info"), WriteSample(dir, QStringLiteral("quad.bmp"), WriteBmp(QuadDib()))});
     EXPECT_EQ(good.ExitCode, 0);
     EXPECT_EQ(good.Output, QStringLiteral("TBitmap 2x2\n"));
-    const TRun unknown = RunTool({QStringLiteral("info"), Write(dir, QStringLiteral("quad.jpe"), Quad())});
+    const TRun unknown = RunTool({QStringLiteral("info"), WriteSample(dir, QStringLiteral("quad.jpe"), WriteBmp(QuadDib()))});
     EXPECT_EQ(unknown.ExitCode, 1);
     EXPECT_EQ(unknown.Output, QStringLiteral("EInvalidGraphic: Unknown picture file extension (.jpe)\n"));
     const TRun usage = RunTool({QStringLiteral("info")});
@@ -61,7 +43,7 @@ TEST(PictureTool, InfoPrintsClassAndSizeOrTheError)
 TEST(PictureTool, ConvertWritesTheStripOrNothing)
 {
     QTemporaryDir dir;
-    const QString ani = Write(dir, QStringLiteral("spin.ani"),
+    const QString ani = WriteSample(dir, QStringLiteral("spin.ani"),
                               AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 255, 0)), SolidIcon(qRgb(0, 0, 255)),
                                        SolidIcon(qRgb(255, 255, 0))}));
     const QString out = dir.filePath(QStringLiteral("spin.bmp"));
@@ -75,7 +57,7 @@ TEST(PictureTool, ConvertWritesTheStripOrNothing)
     EXPECT_EQ(dib.Image.size(), QSize(128, 32));
 
     const QString iconOut = dir.filePath(QStringLiteral("icon.bmp"));
-    const TRun icon = RunTool({QStringLiteral("convert"), Write(dir, QStringLiteral("red.ico"), SolidIcon(qRgb(255, 0, 0))), iconOut});
+    const TRun icon = RunTool({QStringLiteral("convert"), WriteSample(dir, QStringLiteral("red.ico"), SolidIcon(qRgb(255, 0, 0))), iconOut});
     EXPECT_EQ(icon.ExitCode, 1);
     EXPECT_EQ(icon.Output, QStringLiteral("EConvertError: Cannot assign a TIcon to a TBitmap\n"));
     EXPECT_FALSE(QFileInfo::exists(iconOut));
@@ -85,7 +67,7 @@ TEST(PictureTool, DrawStretchesIntoAWhiteCanvas)
 {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("quad.png"));
-    const TRun drawn = RunTool({QStringLiteral("draw"), Write(dir, QStringLiteral("quad.bmp"), Quad()), QStringLiteral("4"),
+    const TRun drawn = RunTool({QStringLiteral("draw"), WriteSample(dir, QStringLiteral("quad.bmp"), WriteBmp(QuadDib())), QStringLiteral("4"),
                                 QStringLiteral("4"), out});
     EXPECT_EQ(drawn.ExitCode, 0) << drawn.Output.toStdString();
     const QImage image(out);
@@ -97,7 +79,7 @@ TEST(PictureTool, DrawStretchesIntoAWhiteCanvas)
     QImage transparent(32, 32, QImage::Format_ARGB32);
     transparent.fill(Qt::transparent);
     const QList<QList<bool>> hidden(32, QList<bool>(32, true));
-    const QString ico = Write(dir, QStringLiteral("clear.ico"), IcoFile({{32, 32, 32, IconDib32(transparent, hidden)}}));
+    const QString ico = WriteSample(dir, QStringLiteral("clear.ico"), IcoFile({{32, 32, 32, IconDib32(transparent, hidden)}}));
     EXPECT_EQ(RunTool({QStringLiteral("draw"), ico, QStringLiteral("8"), QStringLiteral("8"), iconPng}).ExitCode, 0);
     EXPECT_EQ(QImage(iconPng).pixel(3, 3), qRgb(255, 255, 255));
     EXPECT_EQ(RunTool({QStringLiteral("draw"), ico, QStringLiteral("0"), QStringLiteral("8"), iconPng}).ExitCode, 1);

@@ -1,5 +1,26 @@
 #include "SampleFiles.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
+QString WriteSample(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return file.fileName();
+}
+
+TDib QuadDib()
+{
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    image.setPixel(1, 0, qRgb(0, 255, 0));
+    image.setPixel(0, 1, qRgb(0, 0, 255));
+    image.setPixel(1, 1, qRgb(255, 255, 255));
+    return TDib{image, 24};
+}
+
 QByteArray U16(quint16 value)
 {
     return QByteArray(1, char(value & 0xFF)) + QByteArray(1, char(value >> 8));

@@ -2,9 +2,18 @@
 // Builders for the small BMP, icon and animated-cursor files the picture tests read. Every
 // sample is made here, byte by byte, so each test shows exactly what the file holds.
 
+#include "Dib.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+
+class QTemporaryDir;
+
+// Writes bytes to a file of that name in dir and gives back its full name.
+QString WriteSample(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);
+// A 2 x 2, 24-bit picture: top row red, green; bottom row blue, white.
+TDib QuadDib();
 
 // Little-endian pieces.
 QByteArray U16(quint16 value);

@@ -81,7 +81,7 @@ TDib DecodePng(const QByteArray& bytes)
     const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
     const quint32 w = (quint32(p[16]) << 24) | (p[17] << 16) | (p[18] << 8) | p[19];
     const quint32 h = (quint32(p[20]) << 24) | (p[21] << 16) | (p[22] << 8) | p[23];
-    if (qint64(w) * h > MaxPicturePixels)
+    if (quint64(w) * h > quint64(MaxPicturePixels))
         InvalidIcon();
     QImage image;
     if (!image.loadFromData(bytes, "PNG") || image.isNull())

@@ -224,16 +224,15 @@ public:
 private:
     int Byte(qint64 at) const { return uchar(FData[at]); }
 
+    // Callers keep FX inside the row; Run keeps FY inside the picture.
     void Put(int value)
     {
-        if (FX < FHeader.Width && FY < FHeader.Height)
-            FImage.scanLine(FHeader.Height - 1 - FY)[FX] = uchar(value);
-        ++FX;
+        FImage.scanLine(FHeader.Height - 1 - FY)[FX++] = uchar(value);
     }
 
     void Repeat(int count, int value)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count && FX < FHeader.Width; ++i)
             Put(FHeader.BitsPerPixel == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
     }
 
@@ -243,19 +242,20 @@ private:
             FAt = FData.size();
             return;
         }
-        FX += Byte(FAt);
+        FX = std::min(FX + Byte(FAt), FHeader.Width); // beyond the row nothing is drawn
         FY += Byte(FAt + 1);
         FAt += 2;
     }
 
     void Literal(int count)
     {
-        const qint64 bytes = FHeader.BitsPerPixel == 8 ? count : (count + 1) / 2;
-        for (int i = 0; i < count && HasBytes(FData, FAt + (FHeader.BitsPerPixel == 8 ? i : i / 2), 1); ++i) {
-            if (FHeader.BitsPerPixel == 8)
-                Put(Byte(FAt + i));
-            else
-                Put(i % 2 == 0 ? Byte(FAt + i / 2) >> 4 : Byte(FAt + i / 2) & 15);
+        const bool eight = FHeader.BitsPerPixel == 8;
+        const qint64 bytes = eight ? count : (count + 1) / 2;
+        for (int i = 0; i < count && FX < FHeader.Width; ++i) {
+            const qint64 at = FAt + (eight ? i : i / 2);
+            if (!HasBytes(FData, at, 1))
+                break;
+            Put(eight ? Byte(at) : (i % 2 == 0 ? Byte(at) >> 4 : Byte(at) & 15));
         }
         FAt += bytes + (bytes & 1);
     }

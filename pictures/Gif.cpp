@@ -2,8 +2,6 @@
 
 #include "Bitmap.h"
 
-#include <QPainter>
-
 QColor TJvGIFFrame::TransparentColor()
 {
     const int index = FData.TransparentIndex;
@@ -34,15 +32,10 @@ void TJvGIFImage::Draw(QPainter& canvas, const QRect& rect)
 {
     if (FFrames.isEmpty())
         return;
-    TJvGIFFrame& frame = Frames(FFrameIndex);
-    QImage image = frame.Bitmap().Image;
-    const int transparent = frame.TransparentIndex();
-    if (Transparent() && transparent >= 0 && transparent < image.colorCount())
-        image.setColor(transparent, qRgba(0, 0, 0, 0));
-    canvas.save();
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    canvas.drawImage(rect, image);
-    canvas.restore();
+    TBitmap bitmap;
+    AssignTo(bitmap);
+    bitmap.SetTransparent(bitmap.Transparent() && Transparent());
+    bitmap.Draw(canvas, rect);
 }
 
 void TJvGIFImage::LoadFromBytes(const QByteArray& data)

@@ -47,8 +47,9 @@ public:
     int Width() const override;
     int Height() const override;
     bool Empty() const override { return FFrames.isEmpty(); }
-    // Copies the current frame stretched into rect without smoothing. Its transparent colour
-    // is left out only while Transparent is on; otherwise those pixels show their stored colour.
+    // Draws the current frame as its bitmap (see AssignTo) would be drawn, stretched into rect.
+    // Its transparent colour is left out only while Transparent is on; otherwise those pixels
+    // show their stored colour.
     void Draw(QPainter& canvas, const QRect& rect) override;
     // Reads every frame and decodes the first; raises the errors of ReadGif and DecodeGifFrame,
     // leaving the image as it was.

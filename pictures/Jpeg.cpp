@@ -2,15 +2,11 @@
 
 #include "Bitmap.h"
 
-#include <QPainter>
-
 void TJPEGImage::Draw(QPainter& canvas, const QRect& rect)
 {
-    const TDib& dib = Bitmap();
-    canvas.save();
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    canvas.drawImage(rect, dib.Image);
-    canvas.restore();
+    TBitmap bitmap;
+    AssignTo(bitmap);
+    bitmap.Draw(canvas, rect);
 }
 
 void TJPEGImage::LoadFromBytes(const QByteArray& data)

@@ -17,7 +17,7 @@ public:
     int Width() const override { return FSize.width(); }
     int Height() const override { return FSize.height(); }
     bool Empty() const override { return FSize.isEmpty(); }
-    // Decodes the image on first use, then copies it stretched into rect without smoothing.
+    // Decodes the image on first use, then draws it stretched as a bitmap of it is drawn.
     // Raises EJPEG "JPEG error #%d" when the image data is damaged.
     void Draw(QPainter& canvas, const QRect& rect) override;
     // Keeps data and reads only its header; raises EJPEG for an unreadable header, leaving the

@@ -27,12 +27,16 @@ enum : quint32 {
     EMR_SETDIBITSTODEVICE = 80, EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_EXTTEXTOUTA = 83, EMR_EXTTEXTOUTW = 84, EMR_POLYBEZIER16 = 85, EMR_POLYGON16 = 86,
     EMR_POLYLINE16 = 87, EMR_POLYBEZIERTO16 = 88, EMR_POLYLINETO16 = 89, EMR_POLYPOLYLINE16 = 90,
-    EMR_POLYPOLYGON16 = 91, EMR_CREATEDIBPATTERNBRUSHPT = 94, EMR_EXTCREATEPEN = 95,
+    EMR_POLYPOLYGON16 = 91, EMR_CREATEDIBPATTERNBRUSHPT = 94, EMR_EXTCREATEPEN = 95, EMR_FILLRGN = 71,
+    EMR_PAINTRGN = 74, EMR_SMALLTEXTOUT = 108, EMR_ALPHABLEND = 114,
 };
 
 constexpr quint32 StockFlag = 0x80000000;
 constexpr quint32 PS_GEOMETRIC = 0x10000;
 constexpr quint32 ETO_PDY = 0x2000;
+constexpr quint32 ETO_NO_RECT = 0x100;
+constexpr quint32 ETO_SMALL_CHARS = 0x200;
+constexpr quint32 SRCCOPY = 0x00CC0020;
 constexpr quint32 BS_NULL = 1;
 constexpr qint32 MaxRegionCoordinate = 1 << 28;
 
@@ -55,6 +59,8 @@ private:
     void Clipping(quint32 type, const TMetafileBytes& record);
     void Transform(quint32 type, const TMetafileBytes& record);
     void Text(quint32 type, const TMetafileBytes& record);
+    void SmallText(const TMetafileBytes& record);
+    void FillRegion(quint32 type, const TMetafileBytes& record);
     void Blit(quint32 type, const TMetafileBytes& record);
     void Font(const TMetafileBytes& record);
 
@@ -165,7 +171,9 @@ bool TEmfPlayer::Play(quint32 type, const TMetafileBytes& record)
         Clipping(type, record);
         break;
     case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW: Text(type, record); break;
-    case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_SETDIBITSTODEVICE: case EMR_STRETCHDIBITS:
+    case EMR_SMALLTEXTOUT: SmallText(record); break;
+    case EMR_FILLRGN: case EMR_PAINTRGN: FillRegion(type, record); break;
+    case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_ALPHABLEND: case EMR_SETDIBITSTODEVICE: case EMR_STRETCHDIBITS:
         Blit(type, record);
         break;
     default: break;
@@ -385,21 +393,56 @@ void TEmfPlayer::Text(quint32 type, const TMetafileBytes& record)
     FCanvas.Text(PointL(record, 36), text, advances, options, RectL(record, 56));
 }
 
+void TEmfPlayer::SmallText(const TMetafileBytes& record)
+{
+    const qint64 count = record.U32(16);
+    const quint32 options = record.U32(20);
+    const bool hasRect = !(options & ETO_NO_RECT);
+    const qsizetype textOffset = hasRect ? 52 : 36;
+    const bool narrow = options & ETO_SMALL_CHARS;
+    if (count == 0 || !record.Has(textOffset, count * (narrow ? 1 : 2)))
+        return;
+    const QString text = narrow ? record.Latin1(textOffset, count) : record.Utf16(textOffset, count);
+    FCanvas.Text(PointL(record, 8), text, {}, hasRect ? options : 0, hasRect ? RectL(record, 36) : QRectF());
+}
+
+void TEmfPlayer::FillRegion(quint32 type, const TMetafileBytes& record)
+{
+    // Fill-region names its brush; paint-region uses the selected one.
+    const bool named = type == EMR_FILLRGN;
+    const TMetafileBytes data = record.Mid(named ? 32 : 28, record.U32(24));
+    if (data.Size() < 32)
+        return;
+    QBrush brush = FCanvas.State().Brush;
+    if (named) {
+        const quint32 index = record.U32(28);
+        const TMetafileObject stock = StockObject(index & ~StockFlag);
+        const TMetafileObject* object = index & StockFlag ? &stock : FCanvas.Objects().Get(index);
+        if (!object || object->Kind != TMetafileObject::Brush)
+            return;
+        brush = object->BrushValue;
+    }
+    FCanvas.FillRegion(Region(data), brush);
+}
+
 void TEmfPlayer::Blit(quint32 type, const TMetafileBytes& record)
 {
     const QPointF dest = PointL(record, 24);
-    if (type == EMR_BITBLT || type == EMR_STRETCHBLT) {
+    if (type == EMR_BITBLT || type == EMR_STRETCHBLT || type == EMR_ALPHABLEND) {
         const QSizeF destSize(record.I32(32), record.I32(36));
-        const quint32 rop = record.U32(40);
+        // Alpha blending keeps its constant opacity where the others keep their raster operation.
+        const bool blend = type == EMR_ALPHABLEND;
+        const quint32 rop = blend ? SRCCOPY : record.U32(40);
         if (record.U32(88) == 0) {
             FCanvas.FillBlit(QRectF(dest, destSize), rop);
             return;
         }
         const TMetafileDib dib = DecodeMetafileDib(record.Mid(record.U32(84), record.U32(88)),
                                                    record.Mid(record.U32(92), record.U32(96)));
-        const QSizeF sourceSize = type == EMR_STRETCHBLT ? QSizeF(record.I32(100), record.I32(104))
-                                                         : QSizeF(std::abs(destSize.width()), std::abs(destSize.height()));
-        FCanvas.Image(dib.Image, QRectF(dest, destSize), QRectF(PointL(record, 44), sourceSize), rop);
+        const QSizeF sourceSize = type != EMR_BITBLT ? QSizeF(record.I32(100), record.I32(104))
+                                                     : QSizeF(std::abs(destSize.width()), std::abs(destSize.height()));
+        FCanvas.Image(dib.Image, QRectF(dest, destSize), QRectF(PointL(record, 44), sourceSize), rop,
+                      blend ? record.U8(42) / 255.0 : 1.0);
         return;
     }
     const bool stretch = type == EMR_STRETCHDIBITS;
@@ -413,7 +456,7 @@ void TEmfPlayer::Blit(quint32 type, const TMetafileBytes& record)
         sourceY = dib.Image.height() - sourceY - sourceSize.height();
     const QRectF source(QPointF(record.I32(32), sourceY), sourceSize);
     const QSizeF destSize = stretch ? QSizeF(record.I32(72), record.I32(76)) : sourceSize;
-    FCanvas.Image(dib.Image, QRectF(dest, destSize), source, stretch ? record.U32(68) : 0x00CC0020);
+    FCanvas.Image(dib.Image, QRectF(dest, destSize), source, stretch ? record.U32(68) : SRCCOPY);
 }
 
 }  // namespace

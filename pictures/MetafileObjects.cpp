@@ -11,6 +11,9 @@ enum : quint32 {
 
 enum : quint32 { BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2 };
 
+// Wider pens than this (in logical units) are drawn this wide; no picture needs more.
+constexpr qreal MaxPenWidth = 1 << 20;
+
 Qt::PenStyle DashStyle(quint32 style)
 {
     switch (style & PS_STYLE_MASK) {
@@ -46,7 +49,7 @@ QPen MakeMetafilePen(quint32 style, qreal width, const QColor& color, const QVec
         pen.setWidth(0);
         pen.setCosmetic(true);
     } else {
-        pen.setWidthF(width);
+        pen.setWidthF(qMin(width, MaxPenWidth));
     }
     const quint32 cap = style & PS_ENDCAP_MASK;
     pen.setCapStyle(cap == PS_ENDCAP_SQUARE ? Qt::SquareCap : cap == PS_ENDCAP_FLAT ? Qt::FlatCap : Qt::RoundCap);

@@ -89,6 +89,7 @@ bool TMetafileCanvas::Prepare(const QTransform& logicalToTarget)
     FPainter.setBackgroundMode(FState.BkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
     FPainter.setBackground(FState.BkColor);
     FPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter.setOpacity(1);
     return true;
 }
 
@@ -368,7 +369,13 @@ void TMetafileCanvas::Text(const QPointF& reference, const QString& text, const 
     }
 }
 
-void TMetafileCanvas::Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop)
+void TMetafileCanvas::FillRegion(const QPainterPath& region, const QBrush& brush)
+{
+    if (Prepare(LogicalToDevice() * FDeviceToTarget))
+        FPainter.fillPath(region, brush);
+}
+
+void TMetafileCanvas::Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop, qreal opacity)
 {
     if (image.isNull() || dest.width() == 0 || dest.height() == 0)
         return;
@@ -377,6 +384,7 @@ void TMetafileCanvas::Image(const QImage& image, const QRectF& dest, const QRect
     if (!Prepare(local * LogicalToDevice() * FDeviceToTarget))
         return;
     const bool rasterOps = FPainter.paintEngine() && FPainter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    FPainter.setOpacity(opacity);
     QImage picture = image;
     if (rop == NOTSRCCOPY)
         picture.invertPixels();

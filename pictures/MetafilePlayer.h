@@ -93,8 +93,11 @@ public:
     // says so; advances are logical distances to each next character (may be empty).
     void Text(const QPointF& reference, const QString& text, const QVector<qreal>& advances, quint32 options,
               const QRectF& rect);
-    // Copies source of image into dest (logical) with the raster operation rop.
-    void Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop);
+    // Copies source of image into dest (logical) with the raster operation rop, blended with
+    // the given opacity.
+    void Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop, qreal opacity = 1);
+    // Fills a region (logical coordinates) with brush, outside any path bracket.
+    void FillRegion(const QPainterPath& region, const QBrush& brush);
     // Fills dest (logical) as a blit without a source bitmap does (pattern, black, white).
     void FillBlit(const QRectF& dest, quint32 rop);
 

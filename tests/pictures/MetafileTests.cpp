@@ -19,7 +19,7 @@ enum : quint32 {
     EMR_SAVEDC = 33, EMR_RESTOREDC = 34, EMR_SELECTOBJECT = 37, EMR_CREATEBRUSHINDIRECT = 39,
     EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_LINETO = 54, EMR_BEGINPATH = 59, EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61, EMR_FILLPATH = 62, EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82,
-    EMR_EXTTEXTOUTW = 84,
+    EMR_EXTTEXTOUTW = 84, EMR_FILLRGN = 71, EMR_EXTSELECTCLIPRGN = 75, EMR_ALPHABLEND = 114,
 };
 enum : quint16 {
     META_SETMAPMODE = 0x0103, META_SELECTOBJECT = 0x012D, META_DELETEOBJECT = 0x01F0,
@@ -269,6 +269,58 @@ TEST(MetafileDraw, StretchedBitmapKeepsItsRowOrder)
     corner.Raw(EMR_STRETCHDIBITS, payload);
     image = Render(corner.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
     EXPECT_EQ(image.pixel(50, 50), Green);
+}
+
+TEST(MetafileDraw, AlphaBlendUsesItsConstantOpacity)
+{
+    // One blue pixel, 24 bits, blended at 50 % over the white canvas.
+    QByteArray info;
+    for (quint32 value : {40u, 1u, 1u})
+        PutU32(info, value);
+    PutU16(info, 1);
+    PutU16(info, 24);
+    info += QByteArray(24, '\0');
+    const QByteArray bits = QByteArray::fromHex("ff000000");
+    QByteArray payload;
+    for (qint64 value : {0, 0, 100, 100, 0, 0, 100, 100, 0x00800000, 0, 0, 0x3F800000, 0, 0, 0x3F800000, 0, 0, 0,
+                         0, 108, 40, 148, 4, 1, 1})
+        PutU32(payload, quint32(value));
+    payload += info + bits;
+    TEmfWriter emf = Emf();
+    emf.Raw(EMR_ALPHABLEND, payload);
+    const QRgb blended = Render(emf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100)).pixel(50, 50);
+    EXPECT_NEAR(qRed(blended), 127, 2);
+    EXPECT_EQ(qBlue(blended), 255);
+}
+
+TEST(MetafileDraw, RegionsClipAndFill)
+{
+    // Region data: a 32-byte header (size, type, count, bytes, bounds) and the rectangles.
+    const auto region = [](std::initializer_list<QRect> rects) {
+        QByteArray data;
+        for (quint32 value : {32u, 1u, quint32(rects.size()), quint32(rects.size() * 16), 0u, 0u, 100u, 100u})
+            PutU32(data, value);
+        for (const QRect& rect : rects) {
+            for (int value : {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1})
+                PutU32(data, quint32(value));
+        }
+        return data;
+    };
+    const QByteArray leftHalf = region({QRect(0, 0, 50, 100)});
+    QByteArray clip;
+    PutU32(clip, quint32(leftHalf.size()));
+    PutU32(clip, 5);
+    const QByteArray twoBands = region({QRect(0, 0, 100, 30), QRect(0, 70, 100, 30)});
+    QByteArray fill;
+    for (quint32 value : {0u, 0u, 100u, 100u, quint32(twoBands.size()), 0x80000004u})
+        PutU32(fill, value);
+    TEmfWriter emf = Emf();
+    emf.Raw(EMR_EXTSELECTCLIPRGN, clip + leftHalf).Raw(EMR_FILLRGN, fill + twoBands);
+    const QImage image = Render(emf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
+    EXPECT_EQ(image.pixel(25, 15), 0xFF000000);
+    EXPECT_EQ(image.pixel(25, 85), 0xFF000000);
+    EXPECT_EQ(image.pixel(25, 50), White);
+    EXPECT_EQ(image.pixel(75, 15), White);
 }
 
 TEST(MetafileDraw, TextStartsAtItsReferencePoint)

@@ -39,6 +39,8 @@ QString MessageOf(const std::exception& error) {
 
 TApplication::TApplication() {
     Application = this;
+    // Only the main form's closing ends the loop, not the closing of the last message box.
+    QApplication::setQuitOnLastWindowClosed(false);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TApplication::Idle);
 }

@@ -67,7 +67,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
     try {
         return RunProgram();
     } catch (const std::exception& error) {

@@ -15,9 +15,10 @@ QString TSwaybgWallpaper::Name() const {
 }
 
 bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, int style) {
-    const qint64 pid =
-        FRunner->Start(Program, {QStringLiteral("-i"), fileName, QStringLiteral("-m"),
-                                 StyleToService(style, Modes)});
+    // Black around a centred picture, as on the X root window.
+    const qint64 pid = FRunner->Start(Program, {QStringLiteral("-i"), fileName,
+                                                QStringLiteral("-m"), StyleToService(style, Modes),
+                                                QStringLiteral("-c"), QStringLiteral("#000000")});
     if (pid == 0)
         return false;
     // The old instance goes only once the new one runs, so a failed start leaves the desktop

@@ -1,7 +1,7 @@
 // Choosing the adapter from a snapshot of the session, the factory's adapters, the style words,
 // and the state file.
+#include "DesktopExpectations.h"
 #include "DesktopFactory.h"
-#include "ExpectGetFails.h"
 #include "WallpaperState.h"
 
 #include <QFile>

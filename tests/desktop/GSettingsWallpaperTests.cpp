@@ -1,6 +1,6 @@
 // The GSettings adapters against GIO's keyfile backend and the real compiled schemas; the
 // `gsettings` tool reads and writes the same keyfile from a child process.
-#include "ExpectGetFails.h"
+#include "DesktopExpectations.h"
 #include "GSettingsWallpaper.h"
 #include "TestPeers.h"
 

@@ -1,6 +1,6 @@
 // The Plasma adapter. Plasma cannot run here: setting is checked against a stand-in shell on a
 // private bus that records the script it is sent; reading uses a layout file in Plasma's format.
-#include "ExpectGetFails.h"
+#include "DesktopExpectations.h"
 #include "PlasmaWallpaper.h"
 #include "TestPeers.h"
 

@@ -1,6 +1,6 @@
 // The root-window adapter on a real X server (Xvfb): what the root pixmap properties name, what
 // that pixmap shows, and what becomes of the previous one.
-#include "ExpectGetFails.h"
+#include "DesktopExpectations.h"
 #include "RootWindowWallpaper.h"
 #include "TestPeers.h"
 
@@ -13,8 +13,7 @@
 #include <xcb/xcb.h>
 
 namespace {
-const int ScreenWidth = 48;
-const int ScreenHeight = 32;
+const QSize Screen(48, 32);
 
 // A test's own connection to the server, to look at what the adapter left behind.
 class TObserver {
@@ -69,33 +68,6 @@ private:
     xcb_connection_t* FConnection;
 };
 
-// A picture whose every pixel differs from its neighbours, saved as a BMP.
-QString WritePicture(const QTemporaryDir& folder, const char* name, int width, int height) {
-    QImage picture(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.setPixel(x, y, qRgb(x * 4, y * 6, 255 - x - y));
-    const QString file = folder.filePath(QString::fromLatin1(name));
-    EXPECT_TRUE(picture.save(file, "BMP"));
-    return file;
-}
-
-QImage Expected(const QString& file, int style) {
-    const QImage picture(file);
-    QImage frame(ScreenWidth, ScreenHeight, QImage::Format_RGB32);
-    for (int y = 0; y < ScreenHeight; ++y)
-        for (int x = 0; x < ScreenWidth; ++x) {
-            const int dx = (ScreenWidth - picture.width()) / 2,
-                      dy = (ScreenHeight - picture.height()) / 2;
-            const QPoint source = style == wsTiled
-                                      ? QPoint(x % picture.width(), y % picture.height())
-                                      : QPoint(x - dx, y - dy);
-            frame.setPixel(x, y,
-                           picture.rect().contains(source) ? picture.pixel(source) : qRgb(0, 0, 0));
-        }
-    return frame;
-}
-
 class RootWindowWallpaperTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(FDisplay.Name().isEmpty()) << "Xvfb did not start"; }
@@ -103,7 +75,7 @@ protected:
         const xcb_pixmap_t pixmap = observer.PixmapProperty("_XROOTPMAP_ID", screen);
         EXPECT_NE(pixmap, XCB_NONE);
         EXPECT_EQ(pixmap, observer.PixmapProperty("ESETROOT_PMAP_ID", screen));
-        return observer.Pixels(pixmap, ScreenWidth, ScreenHeight);
+        return observer.Pixels(pixmap, Screen.width(), Screen.height());
     }
 
     TVirtualDisplay FDisplay{{QStringLiteral("48x32x24"), QStringLiteral("48x32x24")}};
@@ -114,8 +86,8 @@ protected:
 TEST_F(RootWindowWallpaperTest, PixmapShowsThePictureTiledCentredOrStretchedOnEveryScreen) {
     TRootWindowWallpaper desktop(FDisplay.Name(), FFolder.path());
     EXPECT_EQ(desktop.Name(), QStringLiteral("x11-root"));
-    const QString small = WritePicture(FFolder, "small.bmp", 10, 6);
-    const QString large = WritePicture(FFolder, "large.bmp", 61, 41);
+    const QString small = WritePicture(FFolder, QStringLiteral("small.bmp"), 10, 6);
+    const QString large = WritePicture(FFolder, QStringLiteral("large.bmp"), 61, 41);
     TObserver observer(FDisplay.Name());
     ASSERT_TRUE(observer.Connected());
     const QList<QPair<QString, int>> cases = {
@@ -123,30 +95,19 @@ TEST_F(RootWindowWallpaperTest, PixmapShowsThePictureTiledCentredOrStretchedOnEv
     for (const auto& [file, style] : cases) {
         ASSERT_TRUE(desktop.SetWallpaper(file, style));
         for (int screen = 0; screen < 2; ++screen)
-            EXPECT_EQ(Shown(observer, screen), Expected(file, style))
+            EXPECT_EQ(Shown(observer, screen), ExpectedScreen(file, Screen, style))
                 << file.toStdString() << " " << style;
-        EXPECT_EQ(observer.Pixels(observer.Root(), ScreenWidth, ScreenHeight),
-                  Expected(file, style))
+        EXPECT_EQ(observer.Pixels(observer.Root(), Screen.width(), Screen.height()),
+                  ExpectedScreen(file, Screen, style))
             << "the root window shows its new background";
     }
 
-    QImage quarters(2, 2, QImage::Format_RGB32);
-    quarters.setPixel(0, 0, qRgb(255, 0, 0));
-    quarters.setPixel(1, 0, qRgb(0, 255, 0));
-    quarters.setPixel(0, 1, qRgb(0, 0, 255));
-    quarters.setPixel(1, 1, qRgb(255, 255, 255));
-    const QString quartersFile = FFolder.filePath(QStringLiteral("quarters.bmp"));
-    ASSERT_TRUE(quarters.save(quartersFile, "BMP"));
-    ASSERT_TRUE(desktop.SetWallpaper(quartersFile, wsStretched));
-    const QImage shown = Shown(observer);
-    EXPECT_EQ(shown.pixel(4, 4), qRgb(255, 0, 0));
-    EXPECT_EQ(shown.pixel(ScreenWidth - 5, 4), qRgb(0, 255, 0));
-    EXPECT_EQ(shown.pixel(4, ScreenHeight - 5), qRgb(0, 0, 255));
-    EXPECT_EQ(shown.pixel(ScreenWidth - 5, ScreenHeight - 5), qRgb(255, 255, 255));
+    ASSERT_TRUE(desktop.SetWallpaper(WriteQuarters(FFolder), wsStretched));
+    ExpectStretchedQuarters(Shown(observer));
 }
 
 TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgramsOne) {
-    const QString file = WritePicture(FFolder, "p.bmp", 5, 5);
+    const QString file = WritePicture(FFolder, QStringLiteral("p.bmp"), 5, 5);
     TObserver observer(FDisplay.Name());
     ASSERT_TRUE(TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsTiled));
     const xcb_pixmap_t first = observer.PixmapProperty("_XROOTPMAP_ID");
@@ -178,7 +139,7 @@ TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgra
 }
 
 TEST_F(RootWindowWallpaperTest, KeepsTheChoiceForGetAndRestore) {
-    const QString file = WritePicture(FFolder, "ünï code.bmp", 7, 3);
+    const QString file = WritePicture(FFolder, QStringLiteral("ünï code.bmp"), 7, 3);
     const QString state = FFolder.filePath(QStringLiteral("state"));
     TRootWindowWallpaper desktop(FDisplay.Name(), state);
     ExpectGetFails(desktop);
@@ -196,12 +157,12 @@ TEST_F(RootWindowWallpaperTest, KeepsTheChoiceForGetAndRestore) {
     TRootWindowWallpaper later(nextSession.Name(), state);
     ASSERT_TRUE(later.Restore());
     TObserver observer(nextSession.Name());
-    EXPECT_EQ(Shown(observer), Expected(file, wsTiled));
+    EXPECT_EQ(Shown(observer), ExpectedScreen(file, Screen, wsTiled));
 }
 
 TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothing) {
     TObserver observer(FDisplay.Name());
-    const QString good = WritePicture(FFolder, "good.bmp", 4, 4);
+    const QString good = WritePicture(FFolder, QStringLiteral("good.bmp"), 4, 4);
     TRootWindowWallpaper desktop(FDisplay.Name(), FFolder.path());
     ASSERT_TRUE(desktop.SetWallpaper(good, wsTiled));
     const xcb_pixmap_t before = observer.PixmapProperty("_XROOTPMAP_ID");

@@ -1,10 +1,13 @@
 // The swaybg adapter through a runner that records instead of starting (no Wayland compositor
 // runs here), the state file it keeps, and the real detached runner with a harmless program.
-#include "ExpectGetFails.h"
+#include "DesktopExpectations.h"
 #include "ProcessRunner.h"
 #include "SwaybgWallpaper.h"
+#include "TestPeers.h"
+#include "WallpaperState.h"
 
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -55,6 +58,12 @@ char ProcessState(qint64 pid) {
     const qsizetype close = text.lastIndexOf(')');
     return close > 0 && close + 2 < text.size() ? text[close + 2] : 0;
 }
+
+// True once the process is gone, or a zombie that nobody has reaped yet.
+bool Ended(qint64 pid) {
+    const char state = ProcessState(pid);
+    return state == 0 || state == 'Z';
+}
 } // namespace
 
 TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
@@ -71,7 +80,8 @@ TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
         const TStart& start = FRunner->Starts.at(i);
         EXPECT_EQ(start.Program, QStringLiteral("swaybg"));
         EXPECT_EQ(start.Arguments,
-                  (QStringList{QStringLiteral("-i"), file, QStringLiteral("-m"), modes[i].second}));
+                  (QStringList{QStringLiteral("-i"), file, QStringLiteral("-m"), modes[i].second,
+                               QStringLiteral("-c"), QStringLiteral("#000000")}));
         QString fileName;
         int style = -1;
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
@@ -102,7 +112,7 @@ TEST_F(SwaybgWallpaperTest, RestoreInALaterSessionStartsTheKeptChoice) {
     TSwaybgWallpaper later = Desktop();
     ASSERT_TRUE(later.Restore());
     ASSERT_EQ(FRunner->Starts.size(), 1);
-    EXPECT_EQ(FRunner->Starts[0].Arguments,
+    EXPECT_EQ(FRunner->Starts[0].Arguments.mid(0, 4),
               (QStringList{QStringLiteral("-i"), QStringLiteral("/kept.png"), QStringLiteral("-m"),
                            QStringLiteral("stretch")}));
     EXPECT_EQ(FRunner->Stops, (QList<QPair<qint64, QString>>{{100, QStringLiteral("swaybg")}}));
@@ -117,15 +127,70 @@ TEST(DetachedProcessRunner, StopsOnlyAProcessThatStillRunsTheNamedProgram) {
     TDetachedProcessRunner runner;
     const qint64 pid = runner.Start(QStringLiteral("sleep"), {QStringLiteral("30")});
     ASSERT_GT(pid, 0);
-    ASSERT_NE(ProcessState(pid), 0);
+    ASSERT_FALSE(Ended(pid));
     runner.Stop(pid, QStringLiteral("swaybg"));
     QThread::msleep(100);
-    EXPECT_NE(ProcessState(pid), 0) << "another program's process must survive";
-    EXPECT_NE(ProcessState(pid), 'Z');
+    EXPECT_FALSE(Ended(pid)) << "another program's process must survive";
     runner.Stop(pid, QStringLiteral("/usr/bin/sleep"));
-    bool ended = false;
-    for (int i = 0; i < 100 && !ended; ++i, QThread::msleep(20))
-        ended = ProcessState(pid) == 0 || ProcessState(pid) == 'Z';
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(WaitFor([&] { return Ended(pid); }));
     EXPECT_EQ(runner.Start(QStringLiteral("/nonexistent/swaybg"), {}), 0);
+}
+
+namespace {
+// swaybg on a real compositor: a headless sway, looked at through grim.
+class SwaybgOnHeadlessSwayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(FSway.ClientEnvironment().isEmpty()) << "sway did not start";
+        // The swaybg we start inherits our environment.
+        for (const char* name : {"XDG_RUNTIME_DIR", "WAYLAND_DISPLAY"}) {
+            FSaved.insert(name, qgetenv(name));
+            qputenv(name, FSway.ClientEnvironment().value(QString::fromLatin1(name)).toLocal8Bit());
+        }
+    }
+    void TearDown() override {
+        for (auto it = FSaved.cbegin(); it != FSaved.cend(); ++it)
+            it.value().isNull() ? qunsetenv(it.key()) : qputenv(it.key(), it.value());
+    }
+    // Waits until the output shows the expected picture; false when it never did.
+    bool Shows(const std::function<bool(const QImage&)>& expected) {
+        const QString shot = FFolder.filePath(QStringLiteral("shot.ppm"));
+        return WaitFor([&] {
+            int exitCode = -1;
+            RunProgram(QStringLiteral("grim"), {QStringLiteral("-t"), QStringLiteral("ppm"), shot},
+                       exitCode, FSway.ClientEnvironment());
+            const QImage screen(shot);
+            return exitCode == 0 && !screen.isNull() &&
+                   expected(screen.convertToFormat(QImage::Format_RGB32));
+        });
+    }
+
+    THeadlessSway FSway{QStringLiteral("64x48")};
+    QTemporaryDir FFolder;
+    QMap<const char*, QByteArray> FSaved;
+};
+} // namespace
+
+TEST_F(SwaybgOnHeadlessSwayTest, PictureAppearsInEachStyleAndReplacesTheOldSwaybg) {
+    const QSize screen(64, 48);
+    TSwaybgWallpaper desktop(std::make_unique<TDetachedProcessRunner>(), FFolder.path());
+    const QString picture = WritePicture(FFolder, QStringLiteral("small picture.bmp"), 10, 6);
+    qint64 previousPid = 0;
+    for (int style : {wsTiled, wsCentered}) {
+        ASSERT_TRUE(desktop.SetWallpaper(picture, style));
+        const QImage expected = ExpectedScreen(picture, screen, style);
+        EXPECT_TRUE(Shows([&](const QImage& shown) { return shown == expected; })) << style;
+        TWallpaperState state;
+        ASSERT_TRUE(LoadWallpaperState(FFolder.path(), state));
+        if (previousPid) {
+            EXPECT_TRUE(WaitFor([&] { return Ended(previousPid); }));
+        }
+        EXPECT_FALSE(Ended(state.Pid)) << "the new swaybg runs";
+        previousPid = state.Pid;
+    }
+    ASSERT_TRUE(desktop.SetWallpaper(WriteQuarters(FFolder), wsStretched));
+    EXPECT_TRUE(
+        Shows([](const QImage& shown) { return shown.pixel(48, 36) == qRgb(255, 255, 255); }));
+    QImage shown(FFolder.filePath(QStringLiteral("shot.ppm")));
+    ExpectStretchedQuarters(shown.convertToFormat(QImage::Format_RGB32));
 }

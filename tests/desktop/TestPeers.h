@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -51,6 +52,21 @@ public:
 
 private:
     TPeerProcess FServer;
+};
+
+// A headless sway (software rendering, no input devices) with its own runtime folder, run as
+// "nobody" when we are root, since sway refuses to run as root.
+class THeadlessSway {
+public:
+    explicit THeadlessSway(const QString& resolution);
+    ~THeadlessSway();
+    // The environment of a Wayland client of this compositor; empty when sway did not start.
+    const QProcessEnvironment& ClientEnvironment() const { return FClientEnvironment; }
+
+private:
+    QTemporaryDir FRuntime;
+    QProcess FProcess;
+    QProcessEnvironment FClientEnvironment;
 };
 
 // Waits up to 10 s, processing events, until the condition holds; false when it never did.

@@ -1,6 +1,6 @@
 // The XFCE adapter against a real xfconfd on a private session bus; xfconf-query checks what
 // the daemon holds.
-#include "ExpectGetFails.h"
+#include "DesktopExpectations.h"
 #include "TestPeers.h"
 #include "XfconfWallpaper.h"
 

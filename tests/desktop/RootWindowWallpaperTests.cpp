@@ -29,17 +29,21 @@ public:
             xcb_screen_next(&it);
         return it.data->root;
     }
-    xcb_pixmap_t PixmapProperty(const char* name, int screen = 0) const {
-        const auto atom = xcb_intern_atom_reply(
+    xcb_atom_t Atom(const char* name) const {
+        auto* reply = xcb_intern_atom_reply(
             FConnection, xcb_intern_atom(FConnection, 0, std::strlen(name), name), nullptr);
-        const auto reply = xcb_get_property_reply(
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return atom;
+    }
+    xcb_pixmap_t PixmapProperty(const char* name, int screen = 0) const {
+        auto* reply = xcb_get_property_reply(
             FConnection,
-            xcb_get_property(FConnection, 0, Root(screen), atom->atom, XCB_ATOM_PIXMAP, 0, 1),
+            xcb_get_property(FConnection, 0, Root(screen), Atom(name), XCB_ATOM_PIXMAP, 0, 1),
             nullptr);
         xcb_pixmap_t pixmap = XCB_NONE;
         if (reply && xcb_get_property_value_length(reply) == 4)
             std::memcpy(&pixmap, xcb_get_property_value(reply), 4);
-        std::free(atom);
         std::free(reply);
         return pixmap;
     }
@@ -47,9 +51,10 @@ public:
         xcb_generic_error_t* error = nullptr;
         auto* reply =
             xcb_get_geometry_reply(FConnection, xcb_get_geometry(FConnection, drawable), &error);
+        const bool exists = reply != nullptr;
         std::free(error);
         std::free(reply);
-        return reply != nullptr;
+        return exists;
     }
     QImage Pixels(xcb_drawable_t drawable, int width, int height) const {
         auto* reply = xcb_get_image_reply(FConnection,
@@ -123,14 +128,9 @@ TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgra
     // and our old one, no longer named by both properties anywhere, is left alone too.
     const xcb_pixmap_t foreign = xcb_generate_id(observer.Connection());
     xcb_create_pixmap(observer.Connection(), 24, foreign, observer.Root(), 4, 4);
-    const char* name = "_XROOTPMAP_ID";
-    const auto atom = xcb_intern_atom_reply(
-        observer.Connection(), xcb_intern_atom(observer.Connection(), 0, std::strlen(name), name),
-        nullptr);
     for (int screen = 0; screen < 2; ++screen)
         xcb_change_property(observer.Connection(), XCB_PROP_MODE_REPLACE, observer.Root(screen),
-                            atom->atom, XCB_ATOM_PIXMAP, 32, 1, &foreign);
-    std::free(atom);
+                            observer.Atom("_XROOTPMAP_ID"), XCB_ATOM_PIXMAP, 32, 1, &foreign);
     ASSERT_TRUE(observer.Exists(foreign)) << "the requests above have reached the server";
     ASSERT_TRUE(
         TRootWindowWallpaper(FDisplay.Name(), FFolder.path()).SetWallpaper(file, wsStretched));

@@ -34,7 +34,7 @@ public:
     qint64 FirstPid;
 };
 
-class SwaybgWallpaperTest : public ::testing::Test {
+class SwaybgWithRecordingRunnerTest : public ::testing::Test {
 protected:
     // Each call stands for a new session of the program, whose runner sees other pids.
     TSwaybgWallpaper Desktop() {
@@ -66,7 +66,7 @@ bool Ended(qint64 pid) {
 }
 } // namespace
 
-TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
+TEST_F(SwaybgWithRecordingRunnerTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
     TSwaybgWallpaper desktop = Desktop();
     EXPECT_EQ(desktop.Name(), QStringLiteral("sway"));
     const QString file =
@@ -93,7 +93,7 @@ TEST_F(SwaybgWallpaperTest, StartsSwaybgInEachStyleAndStopsThePreviousOne) {
         EXPECT_EQ(FRunner->Stops[i], (QPair<qint64, QString>(100 + i, QStringLiteral("swaybg"))));
 }
 
-TEST_F(SwaybgWallpaperTest, FailedStartKeepsTheOldChoiceRunning) {
+TEST_F(SwaybgWithRecordingRunnerTest, FailedStartKeepsTheOldChoiceRunning) {
     TSwaybgWallpaper desktop = Desktop();
     ExpectGetFails(desktop);
     ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
@@ -107,7 +107,7 @@ TEST_F(SwaybgWallpaperTest, FailedStartKeepsTheOldChoiceRunning) {
     EXPECT_EQ(style, wsTiled);
 }
 
-TEST_F(SwaybgWallpaperTest, RestoreInALaterSessionStartsTheKeptChoice) {
+TEST_F(SwaybgWithRecordingRunnerTest, RestoreInALaterSessionStartsTheKeptChoice) {
     ASSERT_TRUE(Desktop().SetWallpaper(QStringLiteral("/kept.png"), wsStretched));
     TSwaybgWallpaper later = Desktop();
     ASSERT_TRUE(later.Restore());

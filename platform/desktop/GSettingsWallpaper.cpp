@@ -5,31 +5,62 @@
 
 #include <QUrl>
 
-const TGSettingsSchema GnomeBackgroundSchema = {"gnome", "org.gnome.desktop.background",
-                                                "picture-uri", "picture-uri-dark", true};
-const TGSettingsSchema MateBackgroundSchema = {"mate", "org.mate.background", "picture-filename",
-                                               nullptr, false};
-const TGSettingsSchema CinnamonBackgroundSchema = {"cinnamon", "org.cinnamon.desktop.background",
-                                                   "picture-uri", nullptr, true};
+const TGSettingsSchema GnomeBackgroundSchema = {
+    .Name = "gnome",
+    .SchemaId = "org.gnome.desktop.background",
+    .ImageKey = "picture-uri",
+    .DarkImageKey = "picture-uri-dark",
+    .ImageIsUri = true,
+    .SlideshowId = nullptr,
+};
+const TGSettingsSchema MateBackgroundSchema = {
+    .Name = "mate",
+    .SchemaId = "org.mate.background",
+    .ImageKey = "picture-filename",
+    .DarkImageKey = nullptr,
+    .ImageIsUri = false,
+    .SlideshowId = nullptr,
+};
+const TGSettingsSchema CinnamonBackgroundSchema = {
+    .Name = "cinnamon",
+    .SchemaId = "org.cinnamon.desktop.background",
+    .ImageKey = "picture-uri",
+    .DarkImageKey = nullptr,
+    .ImageIsUri = true,
+    .SlideshowId = "org.cinnamon.desktop.background.slideshow",
+};
 
 namespace {
 const char* const OptionsKey = "picture-options";
+const char* const SlideshowKey = "slideshow-enabled";
 const TServiceStyles<QString> OptionNicks = {
     QStringLiteral("wallpaper"), QStringLiteral("centered"), QStringLiteral("stretched")};
 
-// The installed schema, or null. Looking it up first matters: GIO aborts the process when asked
-// for settings of a schema it does not know.
-GSettingsSchema* LookupSchema(const TGSettingsSchema& schema) {
+// The installed schema when it has both keys, or null. Looking it up first matters: GIO aborts
+// the process when asked for settings of a schema it does not know.
+GSettingsSchema* LookupSchema(const char* id, const char* key, const char* otherKey) {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    if (!source)
-        return nullptr;
-    GSettingsSchema* found = g_settings_schema_source_lookup(source, schema.SchemaId, TRUE);
-    if (found && g_settings_schema_has_key(found, schema.ImageKey) &&
-        g_settings_schema_has_key(found, OptionsKey))
+    GSettingsSchema* found =
+        source && id ? g_settings_schema_source_lookup(source, id, TRUE) : nullptr;
+    if (found && g_settings_schema_has_key(found, key) &&
+        g_settings_schema_has_key(found, otherKey))
         return found;
     if (found)
         g_settings_schema_unref(found);
     return nullptr;
+}
+
+GSettingsSchema* LookupSchema(const TGSettingsSchema& schema) {
+    return LookupSchema(schema.SchemaId, schema.ImageKey, OptionsKey);
+}
+
+// The settings of an installed schema (which they keep a reference to), or null.
+GSettings* OpenSettings(GSettingsSchema* schema) {
+    if (!schema)
+        return nullptr;
+    GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
+    g_settings_schema_unref(schema);
+    return settings;
 }
 
 QString ReadString(GSettings* settings, const char* key) {
@@ -50,16 +81,16 @@ bool GSettingsSchemaInstalled(const TGSettingsSchema& schema) {
 
 TGSettingsWallpaper::TGSettingsWallpaper(const TGSettingsSchema& schema) : FSchema(schema) {
     GSettingsSchema* found = LookupSchema(schema);
-    if (!found)
-        return;
-    FHasDarkImage = schema.DarkImageKey && g_settings_schema_has_key(found, schema.DarkImageKey);
-    FSettings = g_settings_new_full(found, nullptr, nullptr);
-    g_settings_schema_unref(found);
+    FHasDarkImage =
+        found && schema.DarkImageKey && g_settings_schema_has_key(found, schema.DarkImageKey);
+    FSettings = OpenSettings(found);
+    FSlideshow = OpenSettings(LookupSchema(schema.SlideshowId, SlideshowKey, SlideshowKey));
 }
 
 TGSettingsWallpaper::~TGSettingsWallpaper() {
-    if (FSettings)
-        g_object_unref(FSettings);
+    for (GSettings* settings : {FSettings, FSlideshow})
+        if (settings)
+            g_object_unref(settings);
 }
 
 QString TGSettingsWallpaper::Name() const {
@@ -89,6 +120,9 @@ bool TGSettingsWallpaper::SetWallpaper(const QString& fileName, int style) {
         const QByteArray nick = StyleToService(style, OptionNicks).toLatin1();
         written = g_settings_set_string(FSettings, OptionsKey, nick.constData());
     }
+    // A running slideshow would replace the picture at its next turn.
+    if (written && FSlideshow)
+        written = g_settings_set_boolean(FSlideshow, SlideshowKey, FALSE);
     g_settings_sync();
     return written;
 }

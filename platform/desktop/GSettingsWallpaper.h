@@ -14,6 +14,8 @@ struct TGSettingsSchema {
     const char* ImageKey;     // the picture key
     const char* DarkImageKey; // the dark-mode picture key, set too when the schema has it; or null
     bool ImageIsUri;          // file URI ("file:///...") rather than a plain path
+    const char* SlideshowId;  // a slideshow schema whose "slideshow-enabled" would override the
+                              // picture, switched off on set; or null
 };
 
 extern const TGSettingsSchema GnomeBackgroundSchema;
@@ -34,12 +36,13 @@ public:
     QString Name() const override;
     // Reads the picture key (a file URI or a bare path) and "picture-options".
     bool GetWallpaper(QString& fileName, int& style) override;
-    // Writes the picture key (and the dark one), "picture-options", and syncs the backend.
-    // False when the schema is missing or a key is not writable.
+    // Writes the picture key (and the dark one), "picture-options", switches a slideshow off,
+    // and syncs the backend. False when the schema is missing or a key is not writable.
     bool SetWallpaper(const QString& fileName, int style) override;
 
 private:
     const TGSettingsSchema& FSchema;
     _GSettings* FSettings = nullptr;
+    _GSettings* FSlideshow = nullptr;
     bool FHasDarkImage = false;
 };

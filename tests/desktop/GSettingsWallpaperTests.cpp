@@ -81,14 +81,23 @@ INSTANTIATE_TEST_SUITE_P(EverySchemaFamily, GSettingsWallpaperTest,
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(GSettingsWallpaper, MissingSchemaOrKeyFailsWithoutAborting) {
-    const TGSettingsSchema absent = {"absent", "org.example.velloria.absent", "picture-uri",
-                                     nullptr, true};
-    const TGSettingsSchema noKey = {"nokey", "org.gnome.desktop.background", "no-such-key", nullptr,
-                                    true};
+    TGSettingsSchema absent = GnomeBackgroundSchema;
+    absent.SchemaId = "org.example.velloria.absent";
+    TGSettingsSchema noKey = GnomeBackgroundSchema;
+    noKey.ImageKey = "no-such-key";
     for (const TGSettingsSchema* schema : {&absent, &noKey}) {
         EXPECT_FALSE(GSettingsSchemaInstalled(*schema));
         TGSettingsWallpaper desktop(*schema);
         ExpectGetFails(desktop);
         EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
     }
+}
+
+TEST(GSettingsWallpaper, CinnamonSlideshowIsSwitchedOffSoThePictureStays) {
+    const QString slideshow = QStringLiteral("org.cinnamon.desktop.background.slideshow");
+    const QString enabled = QStringLiteral("slideshow-enabled");
+    Gsettings({QStringLiteral("set"), slideshow, enabled, QStringLiteral("true")});
+    TGSettingsWallpaper desktop(CinnamonBackgroundSchema);
+    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
+    EXPECT_EQ(Gsettings({QStringLiteral("get"), slideshow, enabled}), QStringLiteral("false"));
 }

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+class QFile;
 class QPainter;
 
 LX_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
@@ -56,8 +57,6 @@ private:
 };
 
 using TGraphicClass = const QMetaObject*;
-
-class QFile;
 
 // Reads a whole file for a loader; raises EFOpenError as LoadFromFile describes.
 QByteArray ReadWholeFile(const QString& fileName);

@@ -68,17 +68,6 @@ TEST(FormatRegistry, OneMatchingRowHasNoAllEntry)
     EXPECT_EQ(formats.MaskList(&TDerivedBitmap::staticMetaObject), QString());
 }
 
-TEST(FormatRegistry, FreshListHoldsTheFourOwnRowsInOrder)
-{
-    const TFileFormatsList formats;
-    ASSERT_EQ(formats.Rows().size(), 4);
-    const QStringList extensions{QStringLiteral("wmf"), QStringLiteral("emf"), QStringLiteral("ico"), QStringLiteral("bmp")};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(formats.Rows()[i].Extension, extensions[i]);
-    EXPECT_EQ(formats.Rows()[2].GraphicClass, &TIcon::staticMetaObject);
-    EXPECT_EQ(formats.Rows()[3].Description, QStringLiteral("Bitmaps"));
-}
-
 TEST(FormatRegistry, FindIgnoresCaseAndTheNewestRowWins)
 {
     TFileFormatsList formats;

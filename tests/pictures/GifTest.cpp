@@ -3,6 +3,7 @@
 #include "Gif.h"
 #include "GifLzw.h"
 #include "GifSamples.h"
+#include "Jpeg.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -349,4 +350,26 @@ TEST(GifImageTest, FrameWithoutColourTableUsesAGreyRamp)
     const QImage& image = gif.Frames(0).Bitmap().Image;
     EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(3, 0), qRgb(255, 255, 255));
+}
+
+TEST(GifImageTest, AssignSharesFramesAndRefusesOtherClasses)
+{
+    TGifSampleWriter writer(3, 2, FourColours);
+    writer.AddFrame(Frame(3, 2, Cycle(6)));
+    writer.AddFrame(Frame(1, 1, Cycle(1)));
+    TJvGIFImage source;
+    source.LoadFromBytes(writer.Bytes());
+    source.SetFrameIndex(1);
+    TJvGIFImage copy;
+    copy.Assign(source);
+    EXPECT_EQ(copy.Count(), 2);
+    EXPECT_EQ(copy.FrameIndex(), 1);
+    EXPECT_EQ(&copy.Frames(0).Bitmap().Image.constBits()[0], &source.Frames(0).Bitmap().Image.constBits()[0]);
+
+    TJPEGImage jpeg;
+    EXPECT_EQ(Failure([&] { copy.Assign(jpeg); }),
+              QStringLiteral("EConvertError: Cannot assign a TJPEGImage to a TJvGIFImage"));
+    EXPECT_EQ(Failure([&] { jpeg.Assign(copy); }),
+              QStringLiteral("EConvertError: Cannot assign a TJvGIFImage to a TJPEGImage"));
+    EXPECT_EQ(copy.Count(), 2);
 }

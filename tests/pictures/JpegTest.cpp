@@ -275,3 +275,14 @@ TEST_F(JpegImageTest, InputThatOnceLeakedTheDecompressorFailsCleanly)
         EXPECT_TRUE(error.Message().startsWith(QStringLiteral("JPEG error #"))) << qPrintable(error.Message());
     }
 }
+
+TEST_F(JpegImageTest, AssignSharesTheFileAndTheDecodedImage)
+{
+    TJPEGImage source;
+    source.LoadFromBytes(MakeJpeg(Quadrants()));
+    const uchar* pixels = source.Bitmap().Image.constBits();
+    TJPEGImage copy;
+    copy.Assign(source);
+    EXPECT_EQ(copy.Width(), 32);
+    EXPECT_EQ(copy.Bitmap().Image.constBits(), pixels);
+}

@@ -11,8 +11,8 @@ enum : quint32 {
 
 enum : quint32 { BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2 };
 
-// Wider pens than this (in logical units) are drawn this wide; no picture needs more.
-constexpr qreal MaxPenWidth = 1 << 20;
+// QPen refuses widths from 32768 on; wider pens (logical units) are drawn this wide.
+constexpr qreal MaxPenWidth = 32767;
 
 Qt::PenStyle DashStyle(quint32 style)
 {

@@ -36,7 +36,7 @@ qreal EllipseAngle(const QRectF& box, const QPointF& point)
 
 TMetafileCanvas::TMetafileCanvas(QPainter& painter, const QRectF& deviceArea, const QRectF& target,
                                  const QSizeF& pixelsPerMm, int objectCount)
-    : FPainter(painter), FDeviceArea(deviceArea), FPixelsPerMm(pixelsPerMm), FObjects(objectCount)
+    : FPainter(painter), FTarget(target), FDeviceArea(deviceArea), FPixelsPerMm(pixelsPerMm), FObjects(objectCount)
 {
     FPainter.save();
     if (deviceArea.width() != 0 && deviceArea.height() != 0) {
@@ -313,6 +313,8 @@ void TMetafileCanvas::OffsetClip(const QPointF& logicalOffset)
     if (!FState.Clipped || !Finite(toDevice))
         return;
     const QPointF offset = toDevice.map(logicalOffset) - toDevice.map(QPointF(0, 0));
+    if (!std::isfinite(offset.x()) || !std::isfinite(offset.y()))
+        return;
     FState.Clip.translate(offset);
     FClipDirty = true;
 }
@@ -355,6 +357,8 @@ void TMetafileCanvas::Text(const QPointF& reference, const QString& text, const 
         run.Advances.append(advance * scaleX);
     run.Font = FState.Font;
     run.Scale = std::hypot(toTarget.m21(), toTarget.m22());
+    // Glyphs far taller than the whole picture cost much memory and show nothing more.
+    run.MaxPixels = 2 * qMax(FTarget.width(), FTarget.height());
     run.Align = FState.TextAlign;
     run.Color = FState.TextColor;
     run.Opaque = FState.BkOpaque;

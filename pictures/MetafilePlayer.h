@@ -110,6 +110,7 @@ private:
 
     QPainter& FPainter;
     QTransform FDeviceToTarget;
+    QRectF FTarget;
     QRectF FDeviceArea;
     QSizeF FPixelsPerMm;
     TDcState FState;

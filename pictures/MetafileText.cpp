@@ -8,10 +8,9 @@
 
 namespace {
 
-constexpr qreal MaxFontPixels = 8192;
 constexpr qreal DefaultFontHeight = 12;  // logical units, for a height of 0
 
-QFont MakeFont(const TLogFont& logFont, qreal scale)
+QFont MakeFont(const TLogFont& logFont, qreal scale, qreal maxPixels)
 {
     QFont font(logFont.Face.isEmpty() ? QStringLiteral("Liberation Sans") : logFont.Face);
     font.setItalic(logFont.Italic);
@@ -20,7 +19,7 @@ QFont MakeFont(const TLogFont& logFont, qreal scale)
     if (logFont.Weight > 0)
         font.setWeight(QFont::Weight(qBound(1, logFont.Weight, 1000)));
     const qreal height = logFont.Height == 0 ? DefaultFontHeight : std::abs(qreal(logFont.Height));
-    const qreal pixels = qBound<qreal>(1, height * scale, MaxFontPixels);
+    const qreal pixels = qBound<qreal>(1, height * scale, qMax<qreal>(1, maxPixels));
     font.setPixelSize(qMax(1, int(std::lround(pixels))));
     if (logFont.Height > 0) {
         // A positive height is the whole cell; the font's own size is the character height.
@@ -36,7 +35,7 @@ QFont MakeFont(const TLogFont& logFont, qreal scale)
 
 qreal DrawMetafileText(QPainter& painter, const TTextRun& run)
 {
-    const QFont font = MakeFont(run.Font, run.Scale);
+    const QFont font = MakeFont(run.Font, run.Scale, run.MaxPixels);
     const QFontMetricsF metrics(font);
     qreal width = 0;
     if (run.Advances.isEmpty()) {

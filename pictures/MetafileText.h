@@ -21,6 +21,7 @@ struct TTextRun {
     QVector<qreal> Advances;  // target pixels to each next character; empty = the font's own
     TLogFont Font;
     qreal Scale = 1;          // target pixels per logical unit of the font's height
+    qreal MaxPixels = 1;      // the font is never made taller than this (target pixels)
     quint32 Align = 0;
     QColor Color;
     bool Opaque = false;      // fill the text's box with Background first

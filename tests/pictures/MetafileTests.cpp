@@ -242,12 +242,7 @@ TEST(MetafileDraw, PathIsFilledWithTheBrush)
 TEST(MetafileDraw, StretchedBitmapKeepsItsRowOrder)
 {
     // 2 x 2 pixels, 24 bits, stored bottom row first: bottom red, green; top blue, white.
-    QByteArray info;
-    for (quint32 value : {40u, 2u, 2u})
-        PutU32(info, value);
-    PutU16(info, 1);
-    PutU16(info, 24);
-    info += QByteArray(24, '\0');
+    const QByteArray info = DibInfo24(2, 2);
     const QByteArray bits = QByteArray::fromHex("0000ff00ff000000" "ff0000ffffff0000");
     QByteArray payload;
     for (qint64 value : {0, 0, 100, 100, 0, 0, 0, 0, 2, 2, 80, 40, 120, int(bits.size()), 0, 0x00CC0020, 100, 100})
@@ -274,12 +269,7 @@ TEST(MetafileDraw, StretchedBitmapKeepsItsRowOrder)
 TEST(MetafileDraw, AlphaBlendUsesItsConstantOpacity)
 {
     // One blue pixel, 24 bits, blended at 50 % over the white canvas.
-    QByteArray info;
-    for (quint32 value : {40u, 1u, 1u})
-        PutU32(info, value);
-    PutU16(info, 1);
-    PutU16(info, 24);
-    info += QByteArray(24, '\0');
+    const QByteArray info = DibInfo24(1, 1);
     const QByteArray bits = QByteArray::fromHex("ff000000");
     QByteArray payload;
     for (qint64 value : {0, 0, 100, 100, 0, 0, 100, 100, 0x00800000, 0, 0, 0x3F800000, 0, 0, 0x3F800000, 0, 0, 0,

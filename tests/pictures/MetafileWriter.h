@@ -31,6 +31,17 @@ inline void SetU32(QByteArray& out, int offset, quint32 value)
     qToLittleEndian(value, out.data() + offset);
 }
 
+// The 40-byte info header of a 24-bit uncompressed DIB of the given size, rows bottom-up.
+inline QByteArray DibInfo24(int width, int height)
+{
+    QByteArray info;
+    for (int value : {40, width, height})
+        PutU32(info, quint32(value));
+    PutU16(info, 1);
+    PutU16(info, 24);
+    return info + QByteArray(24, '\0');
+}
+
 class TEmfWriter {
 public:
     // frame in 0.01 mm (left, top, right, bottom), the recording device's size in pixels and mm.

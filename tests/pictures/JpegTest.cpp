@@ -95,28 +95,20 @@ TEST_F(JpegImageTest, LoadReadsTheSizeFromTheFileHeader)
 
 TEST_F(JpegImageTest, ColourFileConvertsToTwentyFourBitsAtFullSize)
 {
-    TJPEGImage jpeg;
-    jpeg.LoadFromBytes(MakeJpeg(Quadrants()));
-    TBitmap bitmap;
-    jpeg.AssignTo(bitmap);
-    ASSERT_EQ(bitmap.Width(), 32);
-    ASSERT_EQ(bitmap.Height(), 32);
-    EXPECT_EQ(bitmap.BitsPerPixel(), 24);
-    const QImage& image = bitmap.Dib().Image;
-    ExpectNear(image.pixel(4, 4), qRgb(255, 0, 0));
-    ExpectNear(image.pixel(27, 4), qRgb(0, 255, 0));
-    ExpectNear(image.pixel(4, 27), qRgb(0, 0, 255));
-    ExpectNear(image.pixel(27, 27), qRgb(255, 255, 255));
-}
-
-TEST_F(JpegImageTest, ProgressiveFileDecodesLikeABaselineOne)
-{
-    TJPEGImage jpeg;
-    jpeg.LoadFromBytes(MakeJpeg(Quadrants(), TJpegSampleKind::Progressive));
-    const QImage& image = jpeg.Bitmap().Image;
-    ASSERT_EQ(image.size(), QSize(32, 32));
-    ExpectNear(image.pixel(27, 4), qRgb(0, 255, 0));
-    ExpectNear(image.pixel(4, 27), qRgb(0, 0, 255));
+    for (TJpegSampleKind kind : {TJpegSampleKind::Colour, TJpegSampleKind::Progressive}) {
+        TJPEGImage jpeg;
+        jpeg.LoadFromBytes(MakeJpeg(Quadrants(), kind));
+        TBitmap bitmap;
+        jpeg.AssignTo(bitmap);
+        ASSERT_EQ(bitmap.Width(), 32);
+        ASSERT_EQ(bitmap.Height(), 32);
+        EXPECT_EQ(bitmap.BitsPerPixel(), 24);
+        const QImage& image = bitmap.Dib().Image;
+        ExpectNear(image.pixel(4, 4), qRgb(255, 0, 0));
+        ExpectNear(image.pixel(27, 4), qRgb(0, 255, 0));
+        ExpectNear(image.pixel(4, 27), qRgb(0, 0, 255));
+        ExpectNear(image.pixel(27, 27), qRgb(255, 255, 255));
+    }
 }
 
 TEST_F(JpegImageTest, GrayscaleFileGivesEightBitsOfAtMost236Colours)
@@ -196,26 +188,20 @@ TEST_F(JpegImageTest, NonJpegFileFailsAtLoadAndKeepsThePreviousImage)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(MakeJpeg(QImage(5, 4, QImage::Format_RGB32)));
-    for (const QByteArray& data : {QByteArray("BM not a jpeg at all"), QByteArray()}) {
+    struct Case {
+        QByteArray Data;
+        int Code;
+    };
+    for (const Case& test : {Case{"BM not a jpeg at all", JERR_NO_SOI}, Case{QByteArray(), JERR_INPUT_EMPTY}}) {
         try {
-            jpeg.LoadFromBytes(data);
-            FAIL() << "loaded " << data.constData();
+            jpeg.LoadFromBytes(test.Data);
+            FAIL() << "loaded " << test.Data.constData();
         } catch (const EJPEG& error) {
-            EXPECT_TRUE(error.Message().startsWith(QStringLiteral("JPEG error #")));
+            EXPECT_EQ(error.Message(), JpegErrorText(test.Code));
         }
     }
     EXPECT_EQ(jpeg.Width(), 5);
     EXPECT_EQ(jpeg.Bitmap().Image.height(), 4);
-}
-
-TEST_F(JpegImageTest, NotAJpegReportsTheLibrarysMessageNumber)
-{
-    try {
-        ReadJpegSize("GIF89a");
-        FAIL() << "a GIF header was read as JPEG";
-    } catch (const EJPEG& error) {
-        EXPECT_EQ(error.Message(), JpegErrorText(JERR_NO_SOI));
-    }
 }
 
 TEST_F(JpegImageTest, TruncatedImageDataDecodesWithoutError)

@@ -315,17 +315,22 @@ TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOff
     return dib;
 }
 
+TBmpHeader ReadBmpHeader(const QByteArray& data)
+{
+    if (data.size() < FileHeaderSize || data[0] != 'B' || data[1] != 'M')
+        InvalidBitmap();
+    TBmpHeader header{ReadDibHeader(data, FileHeaderSize), PeekU32(data, 10)};
+    if (header.PixelOffset > data.size())
+        InvalidBitmap();
+    if (header.PixelOffset < header.Dib.PaletteOffset)
+        header.PixelOffset = header.Dib.EndOfHeader;
+    return header;
+}
+
 TDib ReadBmp(const QByteArray& data)
 {
     if (data.isEmpty())
         return {};
-    if (data.size() < FileHeaderSize || data[0] != 'B' || data[1] != 'M')
-        InvalidBitmap();
-    const TDibHeader header = ReadDibHeader(data, FileHeaderSize);
-    qint64 pixelOffset = PeekU32(data, 10);
-    if (pixelOffset > data.size())
-        InvalidBitmap();
-    if (pixelOffset < header.PaletteOffset)
-        pixelOffset = header.EndOfHeader;
-    return DecodeDib(data, header, pixelOffset);
+    const TBmpHeader header = ReadBmpHeader(data);
+    return DecodeDib(data, header.Dib, header.PixelOffset);
 }

@@ -35,6 +35,14 @@ TDibHeader ReadDibHeader(const QByteArray& data, qint64 offset);
 // a delta or an early end) stay 0, the first palette colour.
 TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOffset);
 
+// The header step of ReadBmp: the info header of a BMP file and where its pixels start.
+struct TBmpHeader {
+    TDibHeader Dib;
+    qint64 PixelOffset = 0;
+};
+// Raises EInvalidGraphic "Bitmap image is not valid" as ReadBmp does (empty data included).
+TBmpHeader ReadBmpHeader(const QByteArray& data);
+
 // Reads a whole BMP file. Empty data gives an empty TDib; anything not starting with "BM", or
 // with a header ReadDibHeader refuses or pixels DecodeDib refuses, raises EInvalidGraphic
 // "Bitmap image is not valid".

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 namespace {
-constexpr qint64 FuzzPixelLimit = qint64(1) << 21;
+constexpr qint64 FuzzPixelLimit = qint64(1) << 18;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -180,7 +180,7 @@ TEST(GifImageTest, CodeSizeMustLieBetweenTwoAndNine)
     }
 }
 
-TEST(GifImageTest, TruncatedFileIsAStreamReadError)
+TEST(GifImageTest, TruncatedFileIsAStreamReadErrorAndAStrayByteIsInvalid)
 {
     const QByteArray gif = OneFrameGif(Frame(16, 16, Cycle(256)));
     const QString readError = QStringLiteral("EReadError: Stream read error");
@@ -192,6 +192,9 @@ TEST(GifImageTest, TruncatedFileIsAStreamReadError)
     TJvGIFImage withoutTrailer;
     withoutTrailer.LoadFromBytes(gif.left(gif.size() - 1));
     EXPECT_EQ(withoutTrailer.Width(), 16);
+    // a byte that starts no block where the trailer should be
+    EXPECT_EQ(Failure([&] { withoutTrailer.LoadFromBytes(gif.left(gif.size() - 1) + char(0x00)); }),
+              QStringLiteral("EInvalidGraphicOperation: GIF image is not valid"));
 }
 
 TEST(GifImageTest, InterlacedRowsComeBackInPlace)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 enum : quint32 {
@@ -20,6 +22,7 @@ enum : quint32 {
     EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_LINETO = 54, EMR_BEGINPATH = 59, EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61, EMR_FILLPATH = 62, EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_EXTTEXTOUTW = 84, EMR_FILLRGN = 71, EMR_EXTSELECTCLIPRGN = 75, EMR_ALPHABLEND = 114,
+    EMR_SETWORLDTRANSFORM = 35, EMR_MODIFYWORLDTRANSFORM = 36, EMR_PIE = 47, EMR_SETARCDIRECTION = 57,
 };
 enum : quint16 {
     META_SETMAPMODE = 0x0103, META_SELECTOBJECT = 0x012D, META_DELETEOBJECT = 0x01F0,
@@ -206,6 +209,51 @@ TEST(MetafileDraw, MapModesScaleLogicalUnits)
     SolidRectangle(himetric, ColorRef(255, 0, 0), QRect(QPoint(0, -5000), QPoint(5000, 0)));
     image = Render(himetric.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
     EXPECT_EQ(image.pixel(25, 25), Red);
+    EXPECT_EQ(image.pixel(75, 75), White);
+}
+
+TEST(MetafileDraw, PiesRunCounterClockwiseUnlessToldOtherwise)
+{
+    // From the right-hand end of the box to its top: a quarter one way, three quarters the other.
+    const auto pie = [](bool clockwise) {
+        TEmfWriter emf = Emf();
+        if (clockwise)
+            emf.Record(EMR_SETARCDIRECTION, {2});
+        emf.Record(EMR_CREATEBRUSHINDIRECT, {1, 0, ColorRef(255, 0, 0), 0})
+            .Record(EMR_SELECTOBJECT, {1})
+            .Record(EMR_PIE, {0, 0, 100, 100, 100, 50, 50, 0});
+        return Render(emf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
+    };
+    QImage image = pie(false);
+    EXPECT_EQ(image.pixel(70, 30), Red);
+    EXPECT_EQ(image.pixel(30, 30), White);
+    EXPECT_EQ(image.pixel(70, 70), White);
+    image = pie(true);
+    EXPECT_EQ(image.pixel(70, 30), White);
+    EXPECT_EQ(image.pixel(30, 30), Red);
+    EXPECT_EQ(image.pixel(70, 70), Red);
+}
+
+TEST(MetafileDraw, WorldTransformsComposeBeforeTheWindow)
+{
+    // Scale by one half, then (applied after it) move 50 to the right.
+    const auto xform = [](float m11, float m22, float dx) {
+        QByteArray data;
+        for (float value : {m11, 0.0f, 0.0f, m22, dx, 0.0f}) {
+            quint32 bits;
+            std::memcpy(&bits, &value, sizeof bits);
+            PutU32(data, bits);
+        }
+        return data;
+    };
+    QByteArray modify = xform(1, 1, 50);
+    PutU32(modify, 3);
+    TEmfWriter emf = Emf();
+    emf.Raw(EMR_SETWORLDTRANSFORM, xform(0.5f, 0.5f, 0)).Raw(EMR_MODIFYWORLDTRANSFORM, modify);
+    SolidRectangle(emf, ColorRef(0, 0, 255), QRect(QPoint(0, 0), QPoint(100, 100)));
+    const QImage image = Render(emf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
+    EXPECT_EQ(image.pixel(75, 25), Blue);
+    EXPECT_EQ(image.pixel(25, 25), White);
     EXPECT_EQ(image.pixel(75, 75), White);
 }
 

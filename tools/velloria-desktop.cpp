@@ -3,10 +3,15 @@
 //   detect          prints the adapter name ("gnome", "xfce", "x11-root" ...) or "none"
 //   get             prints the style (tiled, centered, stretched), a TAB and the file name;
 //                   exit 1 when the desktop cannot be asked
-//   set FILE STYLE  makes FILE the wallpaper in that style; exit 1 when the desktop refuses
+//   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures other than BMP and
+//                   JPEG into the cache first as the program does; prints the file handed to
+//                   the desktop; exit 1 when the picture cannot be converted or the desktop
+//                   did not take it
 //   restore         sets the last choice again where the desktop does not keep it itself
 #include "AppShell.h"
 #include "DesktopFactory.h"
+#include "Global.h"
+#include "PictureFormats.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -30,11 +35,34 @@ int Get(IDesktopWallpaper& desktop) {
     return 0;
 }
 
-int Set(IDesktopWallpaper& desktop, const QString& file, const QString& styleWord) {
+// Goes through the product object, so that the same pictures are converted with the same errors.
+int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const QString& styleWord) {
     int style = wsCentered;
     if (!StyleFromWord(styleWord, style))
         return Usage();
-    return desktop.SetWallpaper(QFileInfo(file).absoluteFilePath(), style) ? 0 : 1;
+    try {
+        RegisterPictureFormats();
+        TVelloriaApp app;
+        VelloriaApp = &app;
+        app.ActiveDesktop = std::make_unique<TActiveDesktop>(std::move(desktop));
+        TLxWallpaper wallpaper{QFileInfo(file).absoluteFilePath(), quint8(style)};
+        app.ApplyWallpaper(wallpaper);
+        VelloriaApp = nullptr;
+        // The product does not ask whether the desktop took it; a script wants to know.
+        TLxWallpaper current;
+        app.ReadWallpaper(current);
+        if (!SameFileName(current.FileName, wallpaper.FileName)) {
+            QTextStream(stderr) << "velloria-desktop: the desktop did not take " << wallpaper.FileName
+                                << '\n';
+            return 1;
+        }
+        QTextStream(stdout) << wallpaper.FileName << '\n';
+        return 0;
+    } catch (const Exception& error) {
+        VelloriaApp = nullptr;
+        QTextStream(stderr) << error.ClassName() << ": " << error.Message() << '\n';
+        return 1;
+    }
 }
 } // namespace
 
@@ -45,7 +73,7 @@ int main(int argc, char** argv) {
                            : std::make_unique<QCoreApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     const QString command = arguments.value(0);
-    const std::unique_ptr<IDesktopWallpaper> desktop = CreateDesktopWallpaper();
+    std::unique_ptr<IDesktopWallpaper> desktop = CreateDesktopWallpaper();
     if (command == QLatin1String("detect") && arguments.size() == 1) {
         QTextStream(stdout) << desktop->Name() << '\n';
         return 0;
@@ -53,7 +81,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("get") && arguments.size() == 1)
         return Get(*desktop);
     if (command == QLatin1String("set") && arguments.size() == 3)
-        return Set(*desktop, arguments[1], arguments[2]);
+        return Set(std::move(desktop), arguments[1], arguments[2]);
     if (command == QLatin1String("restore") && arguments.size() == 1)
         return desktop->Restore() ? 0 : 1;
     return Usage();

@@ -1,0 +1,78 @@
+// velloria-desktop set on a plain X server: pictures other than BMP and JPEG reach the desktop
+// through the cache, and those that cannot be converted leave it unchanged.
+
+#include "../TestXvfb.h"
+#include "../pictures/GifSamples.h"
+#include "../pictures/SampleFiles.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class DesktopTool : public ::testing::Test {
+protected:
+    QTemporaryDir Home;
+    TTestXvfb Xvfb;
+
+    struct TResult {
+        int ExitCode;
+        QString Output;
+        QString Error;
+    };
+
+    TResult Run(const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP",
+                                 "DESKTOP_SESSION", "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS",
+                                 "QT_QPA_PLATFORM"})
+            env.remove(name);
+        env.insert("DISPLAY", Xvfb.Display());
+        env.insert("XDG_SESSION_TYPE", "x11");
+        env.insert("XDG_DATA_HOME", Home.path() + "/data");
+        env.insert("XDG_CONFIG_HOME", Home.path() + "/config");
+        env.insert("XDG_RUNTIME_DIR", Home.path());
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(VELLORIA_BINARY_DIR "/tools/velloria-desktop", arguments);
+        EXPECT_TRUE(tool.waitForFinished(20000));
+        return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
+                QString::fromUtf8(tool.readAllStandardError()).trimmed()};
+    }
+
+    QString Write(const QString& name, const QByteArray& bytes) {
+        QFile file(Home.path() + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    QString Cache() const { return Home.path() + "/data/Ornwick/Velloria/"; }
+};
+} // namespace
+
+TEST_F(DesktopTool, GifIsConvertedAndIconRefused) {
+    ASSERT_FALSE(Xvfb.Display().isEmpty());
+    TGifSampleWriter gif(2, 2, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    TGifSampleFrame frame;
+    frame.Width = 2;
+    frame.Height = 2;
+    frame.Indexes = QByteArray("\0\1\1\0", 4);
+    gif.AddFrame(frame);
+    const QString gifFile = Write("été à Zürich.gif", gif.Bytes());
+
+    const TResult set = Run({"set", gifFile, "centered"});
+    EXPECT_EQ(set.ExitCode, 0) << set.Error.toStdString();
+    EXPECT_EQ(set.Output, Cache() + "VL%été à Zürich.bmp");
+    EXPECT_EQ(QImage(set.Output).size(), QSize(2, 2));
+    EXPECT_EQ(Run({"get"}).Output, "centered\t" + Cache() + "VL%été à Zürich.bmp");
+
+    const TResult icon = Run({"set", Write("app.ico", SolidIcon(qRgb(1, 2, 3))), "tiled"});
+    EXPECT_EQ(icon.ExitCode, 1);
+    EXPECT_EQ(icon.Error, "EConvertError: Cannot assign a TIcon to a TBitmap");
+    EXPECT_EQ(Run({"get"}).Output, "centered\t" + Cache() + "VL%été à Zürich.bmp");
+
+    const TResult unknown = Run({"set", Write("notes.txt", "text"), "tiled"});
+    EXPECT_EQ(unknown.ExitCode, 1);
+    EXPECT_EQ(unknown.Error, "EInvalidGraphic: Unknown picture file extension (.txt)");
+}

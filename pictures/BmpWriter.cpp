@@ -2,6 +2,8 @@
 
 #include "Graphics.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int FileHeaderSize = 14;
@@ -57,6 +59,10 @@ void PackIndexedRow(const uchar* src, int width, int bpp, char* dest)
 
 void PackRgbRow(const QRgb* src, int width, int bpp, char* dest)
 {
+    if (bpp == 32 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN) { // QRgb in memory is already B,G,R,A
+        std::memcpy(dest, src, size_t(width) * 4);
+        return;
+    }
     for (int x = 0; x < width; ++x) {
         const QRgb c = src[x];
         if (bpp == 16) {

@@ -5,7 +5,6 @@
 #include "Bitmap.h"
 #include "SampleFiles.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -150,11 +149,7 @@ TEST(AniDrawing, CurrentFrameAtItsOwnSizeAtTheTopLeftWithItsMask)
     mask[0][0] = true;
     TJvAni ani;
     ani.LoadFromBytes(AniFile({SolidIcon(Red), IcoFile({{16, 16, 32, IconDib32(image, mask)}})}, {1, 0}));
-    QImage canvas(64, 64, QImage::Format_RGB32);
-    canvas.fill(White);
-    QPainter painter(&canvas);
-    ani.Draw(painter, QRect(10, 10, 50, 50));
-    painter.end();
+    const QImage canvas = DrawnInto(ani, QSize(64, 64), QRect(10, 10, 50, 50), White);
     EXPECT_EQ(canvas.pixel(9, 9), White);
     EXPECT_EQ(canvas.pixel(10, 10), White); // masked
     EXPECT_EQ(canvas.pixel(11, 10), Green);

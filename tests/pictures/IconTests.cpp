@@ -6,7 +6,6 @@
 #include "SampleFiles.h"
 
 #include <QBuffer>
-#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -169,11 +168,7 @@ TEST(IconDrawing, StretchedThroughTheMask)
     image.fill(qRgba(255, 0, 0, 0)); // no alpha anywhere: the AND mask decides
     TIcon icon;
     icon.LoadFromBytes(IcoFile({{2, 2, 32, IconDib32(image, {{false, false}, {false, true}})}}));
-    QImage canvas(6, 6, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    QPainter painter(&canvas);
-    icon.Draw(painter, QRect(1, 1, 4, 4));
-    painter.end();
+    const QImage canvas = DrawnInto(icon, QSize(6, 6), QRect(1, 1, 4, 4), qRgb(255, 255, 255));
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_EQ(canvas.pixel(1, 1), Red);
     EXPECT_EQ(canvas.pixel(4, 2), Red);

@@ -202,11 +202,7 @@ TEST(BitmapDrawing, StretchedWithoutSmoothingAndOpaque)
 {
     TBitmap bitmap;
     bitmap.AssignFromDib(QuadDib());
-    QImage canvas(6, 6, QImage::Format_RGB32);
-    canvas.fill(qRgb(9, 9, 9));
-    QPainter painter(&canvas);
-    bitmap.Draw(painter, QRect(1, 1, 4, 4));
-    painter.end();
+    const QImage canvas = DrawnInto(bitmap, QSize(6, 6), QRect(1, 1, 4, 4), qRgb(9, 9, 9));
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(9, 9, 9));
     EXPECT_EQ(canvas.pixel(1, 1), Red);
     EXPECT_EQ(canvas.pixel(2, 2), Red);
@@ -225,11 +221,7 @@ TEST(BitmapDrawing, ShrinkingDropsRowsAndColumnsAndAlphaIsIgnored)
             image.setPixel(x, y, qRgba(x * 60, y * 60, 0, 0));
     TBitmap bitmap;
     bitmap.AssignFromDib(TDib{image, 32});
-    QImage canvas(2, 2, QImage::Format_RGB32);
-    canvas.fill(Blue);
-    QPainter painter(&canvas);
-    bitmap.Draw(painter, QRect(0, 0, 2, 2));
-    painter.end();
+    const QImage canvas = DrawnInto(bitmap, QSize(2, 2), QRect(0, 0, 2, 2), Blue);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 2; ++x) {
             const QRgb c = canvas.pixel(x, y);

@@ -1,7 +1,20 @@
 #include "SampleFiles.h"
 
+#include "Graphics.h"
+
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
+
+QImage DrawnInto(TGraphic& graphic, QSize canvasSize, const QRect& rect, QRgb background)
+{
+    QImage canvas(canvasSize, QImage::Format_RGB32);
+    canvas.fill(background);
+    QPainter painter(&canvas);
+    graphic.Draw(painter, rect);
+    painter.end();
+    return canvas;
+}
 
 QString WriteSample(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {

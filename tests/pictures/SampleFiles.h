@@ -9,6 +9,10 @@
 #include <QList>
 
 class QTemporaryDir;
+class TGraphic;
+
+// A canvas of the given size filled with background after graphic drew itself into rect.
+QImage DrawnInto(TGraphic& graphic, QSize canvasSize, const QRect& rect, QRgb background);
 
 // Writes bytes to a file of that name in dir and gives back its full name.
 QString WriteSample(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);

@@ -9,6 +9,23 @@
 
 #include <cerrno>
 
+namespace {
+
+// The image with every pixel of colour key made fully transparent.
+QImage WithoutColour(const QImage& source, QRgb key)
+{
+    QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((row[x] | 0xFF000000u) == key)
+                row[x] = 0;
+    }
+    return image;
+}
+
+} // namespace
+
 void TBitmap::Draw(QPainter& canvas, const QRect& rect)
 {
     if (Empty())
@@ -16,15 +33,7 @@ void TBitmap::Draw(QPainter& canvas, const QRect& rect)
     canvas.save();
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (Transparent() && FTransparentColor.isValid()) {
-        QImage image = FDib.Image.convertToFormat(QImage::Format_ARGB32);
-        const QRgb key = FTransparentColor.rgb();
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                if ((row[x] | 0xFF000000u) == key)
-                    row[x] = 0;
-        }
-        canvas.drawImage(rect, image);
+        canvas.drawImage(rect, WithoutColour(FDib.Image, FTransparentColor.rgb()));
     } else {
         canvas.setCompositionMode(QPainter::CompositionMode_Source);
         canvas.drawImage(rect, FDib.Image.hasAlphaChannel() ? FDib.Image.convertToFormat(QImage::Format_RGB32) : FDib.Image);

@@ -27,7 +27,8 @@ enum : quint32 {
 enum : quint16 {
     META_SETMAPMODE = 0x0103, META_SELECTOBJECT = 0x012D, META_DELETEOBJECT = 0x01F0,
     META_SETWINDOWEXT = 0x020C, META_CREATEPENINDIRECT = 0x02FA, META_CREATEBRUSHINDIRECT = 0x02FC,
-    META_RECTANGLE = 0x041B, META_ELLIPSE = 0x0418,
+    META_RECTANGLE = 0x041B, META_ELLIPSE = 0x0418, META_DIBBITBLT = 0x0940, META_DIBSTRETCHBLT = 0x0B41,
+    META_STRETCHDIB = 0x0F43,
 };
 constexpr quint32 NullPen = 0x80000008;
 constexpr QRgb White = 0xFFFFFFFF;
@@ -427,6 +428,33 @@ TEST(MetafileDraw, WindowsObjectTableReusesTheLowestFreeEntry)
     const QImage image = Render(wmf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
     EXPECT_EQ(image.pixel(25, 50), Green);
     EXPECT_EQ(image.pixel(75, 50), Red);
+}
+
+TEST(MetafileDraw, WindowsBlitsPlaceTheirBitmaps)
+{
+    // The 2 x 2 bitmap: top row blue, white; bottom row red, green.
+    const QByteArray dib = DibInfo24(2, 2) + QByteArray::fromHex("0000ff00ff000000" "ff0000ffffff0000");
+    const auto words = [](std::initializer_list<int> values) {
+        QByteArray data;
+        for (int value : values)
+            PutU16(data, quint16(value));
+        return data;
+    };
+    TWmfWriter wmf(QRect(0, 0, 100, 100), 96);
+    // Stretch-DIB: copy, colours in the bitmap, source 2 x 2 at 0,0, destination 50 x 100 at 0,0.
+    wmf.Raw(META_STRETCHDIB, words({0x0020, 0x00CC, 0, 2, 2, 0, 0, 100, 50, 0, 0}) + dib)
+        .Raw(META_DIBSTRETCHBLT, words({0x0020, 0x00CC, 2, 2, 0, 0, 100, 50, 0, 50}) + dib)
+        .Record(META_CREATEBRUSHINDIRECT, {0, 0x00FF, 0, 0})
+        .Record(META_SELECTOBJECT, {0})
+        // No bitmap: the pattern (the red brush) fills 20 x 20 at 40,40.
+        .Record(META_DIBBITBLT, {0x0021, 0x00F0, 0, 0, 0, 20, 20, 40, 40});
+    const QImage image = Render(wmf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
+    EXPECT_EQ(image.pixel(12, 25), Blue);
+    EXPECT_EQ(image.pixel(37, 75), Green);
+    EXPECT_EQ(image.pixel(62, 25), Blue);
+    EXPECT_EQ(image.pixel(87, 75), Green);
+    EXPECT_EQ(image.pixel(50, 50), Red);
+    EXPECT_EQ(image.pixel(37, 25), White);
 }
 
 TEST(MetafilePlayback, UnknownRecordsAreSkipped)

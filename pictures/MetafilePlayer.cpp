@@ -39,12 +39,12 @@ TMetafileCanvas::TMetafileCanvas(QPainter& painter, const QRectF& deviceArea, co
     : FPainter(painter), FTarget(target), FDeviceArea(deviceArea), FPixelsPerMm(pixelsPerMm), FObjects(objectCount)
 {
     FPainter.save();
-    if (deviceArea.width() != 0 && deviceArea.height() != 0) {
-        FDeviceToTarget = QTransform::fromTranslate(-deviceArea.x(), -deviceArea.y())
-            * QTransform::fromScale(target.width() / deviceArea.width(), target.height() / deviceArea.height())
-            * QTransform::fromTranslate(target.x(), target.y());
-    }
-    FDeviceToTarget *= FPainter.worldTransform();
+    // A picture without area maps to nothing, so that Prepare refuses every drawing.
+    const bool hasArea = deviceArea.width() != 0 && deviceArea.height() != 0;
+    FDeviceToTarget = QTransform::fromTranslate(-deviceArea.x(), -deviceArea.y())
+        * QTransform::fromScale(hasArea ? target.width() / deviceArea.width() : 0,
+                                hasArea ? target.height() / deviceArea.height() : 0)
+        * QTransform::fromTranslate(target.x(), target.y()) * FPainter.worldTransform();
     // Nothing lands outside the target; the metafile's own clip is applied within that, on a
     // second saved state that Prepare goes back to whenever the clip changes.
     FPainter.setClipRect(target, Qt::IntersectClip);

@@ -174,6 +174,19 @@ TEST(MetafileSize, PlaceableBoxDividedByUnitsPerInchAt96Dpi)
     EXPECT_EQ(metafile.Height(), 12);
 }
 
+TEST(MetafileSize, BoxWithoutWidthDrawsNothing)
+{
+    TWmfWriter wmf(QRect(0, 0, 0, 100), 96);
+    WmfSolidFill(wmf, ColorRef(255, 0, 0), 0, 1).Record(META_RECTANGLE, {100, 100, -100, -100});
+    TMetafile metafile;
+    metafile.LoadFromBytes(wmf.Bytes());
+    EXPECT_EQ(metafile.Width(), 0);
+    EXPECT_EQ(metafile.Height(), 100);
+    const QImage image = Render(wmf.Bytes(), QSize(20, 20), QRect(0, 0, 20, 20));
+    EXPECT_EQ(image.pixel(0, 0), White);
+    EXPECT_EQ(image.pixel(10, 10), White);
+}
+
 TEST(MetafileDraw, ShapesLandScaledInTheTarget)
 {
     TEmfWriter emf = Emf(200, 100);

@@ -3,10 +3,12 @@
 #include "AppShell.h"
 #include "FMain.h"
 #include "Global.h"
+#include "Jpeg.h"
 #include "PictureFormats.h"
 #include "VelloriaVersion.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <cstdio>
 #include <cstring>
 
@@ -67,6 +69,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // JPEG output depth follows the screen's, set once at start-up.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        TJPEGImage::SetEightBitDisplay(screen->depth() <= 8);
     try {
         return RunProgram();
     } catch (const std::exception& error) {

@@ -192,3 +192,13 @@ QByteArray TGifSampleWriter::Bytes(bool withTrailer) const
 {
     return withTrailer ? FBytes + char(0x3B) : FBytes;
 }
+
+QByteArray RedBlueGif(int width, int height, const QByteArray& indexes) {
+    TGifSampleWriter writer(width, height, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    TGifSampleFrame frame;
+    frame.Width = width;
+    frame.Height = height;
+    frame.Indexes = indexes;
+    writer.AddFrame(frame);
+    return writer.Bytes();
+}

@@ -42,3 +42,6 @@ public:
 private:
     QByteArray FBytes;
 };
+
+// A one-frame GIF of the given size over the two-colour table red, blue.
+QByteArray RedBlueGif(int width, int height, const QByteArray& indexes);

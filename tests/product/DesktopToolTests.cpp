@@ -53,13 +53,7 @@ protected:
 
 TEST_F(DesktopTool, GifIsConvertedAndIconRefused) {
     ASSERT_FALSE(Xvfb.Display().isEmpty());
-    TGifSampleWriter gif(2, 2, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
-    TGifSampleFrame frame;
-    frame.Width = 2;
-    frame.Height = 2;
-    frame.Indexes = QByteArray("\0\1\1\0", 4);
-    gif.AddFrame(frame);
-    const QString gifFile = Write("été à Zürich.gif", gif.Bytes());
+    const QString gifFile = Write("été à Zürich.gif", RedBlueGif(2, 2, QByteArray("\0\1\1\0", 4)));
 
     const TResult set = Run({"set", gifFile, "centered"});
     EXPECT_EQ(set.ExitCode, 0) << set.Error.toStdString();

@@ -22,15 +22,7 @@ void Write(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-QByteArray SmallGif() {
-    TGifSampleWriter writer(4, 2, {qRgb(255, 0, 0), qRgb(0, 0, 255)});
-    TGifSampleFrame frame;
-    frame.Width = 4;
-    frame.Height = 2;
-    frame.Indexes = QByteArray("\0\1\0\1\1\0\1\0", 8);
-    writer.AddFrame(frame);
-    return writer.Bytes();
-}
+QByteArray SmallGif() { return RedBlueGif(4, 2, QByteArray("\0\1\0\1\1\0\1\0", 8)); }
 
 // Folders, variables and the X server of one test; the product object lives in it.
 class Product : public ::testing::Test {

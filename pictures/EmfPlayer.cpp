@@ -359,8 +359,8 @@ void TEmfPlayer::Font(const TMetafileBytes& record)
 void TEmfPlayer::Clipping(quint32 type, const TMetafileBytes& record)
 {
     switch (type) {
-    case EMR_INTERSECTCLIPRECT: FCanvas.IntersectClipRect(RectL(record, 8)); break;
-    case EMR_EXCLUDECLIPRECT: FCanvas.ExcludeClipRect(RectL(record, 8)); break;
+    case EMR_INTERSECTCLIPRECT: FCanvas.CombineClipRect(RectL(record, 8), TClipMode::And); break;
+    case EMR_EXCLUDECLIPRECT: FCanvas.CombineClipRect(RectL(record, 8), TClipMode::Diff); break;
     case EMR_OFFSETCLIPRGN: FCanvas.OffsetClip(PointL(record, 8)); break;
     case EMR_SELECTCLIPPATH: FCanvas.SelectClipPath(TClipMode(qBound(1u, record.U32(8), 5u))); break;
     default: {

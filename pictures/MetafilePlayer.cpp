@@ -282,22 +282,13 @@ void TMetafileCanvas::CombineClip(const QPainterPath& device, TClipMode mode)
     FClipDirty = true;
 }
 
-void TMetafileCanvas::IntersectClipRect(const QRectF& logical)
+void TMetafileCanvas::CombineClipRect(const QRectF& logical, TClipMode mode)
 {
     QPainterPath rect;
     rect.addRect(logical.normalized());
     const QTransform toDevice = LogicalToDevice();
     if (Finite(toDevice))
-        CombineClip(toDevice.map(rect), TClipMode::And);
-}
-
-void TMetafileCanvas::ExcludeClipRect(const QRectF& logical)
-{
-    QPainterPath rect;
-    rect.addRect(logical.normalized());
-    const QTransform toDevice = LogicalToDevice();
-    if (Finite(toDevice))
-        CombineClip(toDevice.map(rect), TClipMode::Diff);
+        CombineClip(toDevice.map(rect), mode);
 }
 
 void TMetafileCanvas::ClearClip()

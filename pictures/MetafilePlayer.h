@@ -78,8 +78,8 @@ public:
     void StrokeAndFillPath() { PaintPath(true, true); }
     void SelectClipPath(TClipMode mode);
 
-    void IntersectClipRect(const QRectF& logical);
-    void ExcludeClipRect(const QRectF& logical);
+    // Combines the clip with a rectangle in logical coordinates (intersect or exclude).
+    void CombineClipRect(const QRectF& logical, TClipMode mode);
     // Combines the clip with a region in device coordinates.
     void CombineClip(const QPainterPath& device, TClipMode mode);
     void ClearClip();

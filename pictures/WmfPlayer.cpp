@@ -101,8 +101,8 @@ bool TWmfPlayer::Play(quint16 function, const TMetafileBytes& record)
     case META_ARC: case META_PIE: case META_CHORD:
         Shape(function, record);
         break;
-    case META_EXCLUDECLIPRECT: FCanvas.ExcludeClipRect(RectBRTL(record, P)); break;
-    case META_INTERSECTCLIPRECT: FCanvas.IntersectClipRect(RectBRTL(record, P)); break;
+    case META_EXCLUDECLIPRECT: FCanvas.CombineClipRect(RectBRTL(record, P), TClipMode::Diff); break;
+    case META_INTERSECTCLIPRECT: FCanvas.CombineClipRect(RectBRTL(record, P), TClipMode::And); break;
     case META_OFFSETCLIPRGN: FCanvas.OffsetClip(PointYX(record, P)); break;
     case META_SELECTOBJECT: case META_DELETEOBJECT: case META_CREATEPENINDIRECT: case META_CREATEBRUSHINDIRECT:
     case META_DIBCREATEPATTERNBRUSH: case META_CREATEPATTERNBRUSH: case META_CREATEPALETTE: case META_CREATEREGION:

@@ -17,7 +17,8 @@ namespace {
 
 enum : quint32 {
     EMR_POLYGON = 3, EMR_SETWINDOWEXTEX = 9, EMR_SETVIEWPORTEXTEX = 11, EMR_SETMAPMODE = 17,
-    EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24, EMR_MOVETOEX = 27, EMR_INTERSECTCLIPRECT = 30,
+    EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24, EMR_MOVETOEX = 27, EMR_EXCLUDECLIPRECT = 29,
+    EMR_INTERSECTCLIPRECT = 30,
     EMR_SAVEDC = 33, EMR_RESTOREDC = 34, EMR_SELECTOBJECT = 37, EMR_CREATEBRUSHINDIRECT = 39,
     EMR_ELLIPSE = 42, EMR_RECTANGLE = 43, EMR_LINETO = 54, EMR_BEGINPATH = 59, EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61, EMR_FILLPATH = 62, EMR_STRETCHDIBITS = 81, EMR_EXTCREATEFONTINDIRECTW = 82,
@@ -271,17 +272,18 @@ TEST(MetafileDraw, WorldTransformsComposeBeforeTheWindow)
     EXPECT_EQ(image.pixel(75, 75), White);
 }
 
-TEST(MetafileDraw, ClipRectangleHoldsUntilTheStateIsRestored)
+TEST(MetafileDraw, ClipRectanglesIntersectExcludeAndRestore)
 {
     TEmfWriter emf = Emf();
     emf.Record(EMR_SAVEDC, {}).Record(EMR_INTERSECTCLIPRECT, {0, 0, 50, 50});
     SolidRectangle(emf, ColorRef(255, 0, 0), QRect(QPoint(0, 0), QPoint(100, 100)));
-    emf.Record(EMR_RESTOREDC, {-1});
+    emf.Record(EMR_RESTOREDC, {-1}).Record(EMR_EXCLUDECLIPRECT, {0, 60, 50, 100});
     SolidRectangle(emf, ColorRef(0, 0, 255), QRect(QPoint(0, 60), QPoint(100, 100)));
     const QImage image = Render(emf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
     EXPECT_EQ(image.pixel(25, 25), Red);
     EXPECT_EQ(image.pixel(75, 25), White);
     EXPECT_EQ(image.pixel(75, 80), Blue);
+    EXPECT_EQ(image.pixel(25, 80), White);
 }
 
 TEST(MetafileDraw, PathIsFilledWithTheBrush)

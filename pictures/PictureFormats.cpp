@@ -13,3 +13,11 @@ void RegisterPictureFormats()
     formats.Add(QStringLiteral("ani"), QStringLiteral("ANI Image"), &TJvAni::staticMetaObject);
     formats.Add(QStringLiteral("gif"), QStringLiteral("CompuServe GIF Image"), &TJvGIFImage::staticMetaObject);
 }
+
+void UnregisterPictureFormats()
+{
+    TFileFormatsList& formats = FileFormats();
+    formats.Remove(&TJvGIFImage::staticMetaObject);
+    formats.Remove(&TJvAni::staticMetaObject);
+    formats.Remove(&TJPEGImage::staticMetaObject);
+}

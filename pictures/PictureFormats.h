@@ -4,3 +4,5 @@
 // Adds the rows of the JPEG, animated-cursor and GIF support to FileFormats(), in that order.
 // Called once at start-up, before any picture is loaded.
 void RegisterPictureFormats();
+// Removes those rows again, as the supports do at shutdown.
+void UnregisterPictureFormats();

@@ -57,10 +57,9 @@ int RunProgram() {
     VelloriaApp = nullptr;
     return 0;
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    RegisterPictureFormats();
+// The windowing application, the program and the last-chance report around both.
+int RunMain(int argc, char** argv) {
     if (AnswerInformationOption(argc, argv))
         return 0;
     if (!DisplayAvailable()) {
@@ -80,3 +79,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 }
+} // namespace
+
+int main(int argc, char** argv) {
+    RegisterPictureFormats();
+    const int exitCode = RunMain(argc, argv);
+    UnregisterPictureFormats();
+    return exitCode;
+}
+

@@ -58,6 +58,16 @@ TEST(FormatRegistry, MaskListAndFilterForEveryGraphic)
                              "Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
 }
 
+TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain)
+{
+    Registered();
+    UnregisterPictureFormats();
+    EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject), QStringLiteral("*.bmp;*.ico;*.emf;*.wmf"));
+    RegisterPictureFormats();
+    EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
+              QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
+}
+
 TEST(FormatRegistry, OneMatchingRowHasNoAllEntry)
 {
     const TFileFormatsList& formats = Registered();

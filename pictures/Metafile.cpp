@@ -36,3 +36,17 @@ void TMetafile::LoadFromBytes(const QByteArray& data)
     FHeight = size.height();
     emit Changed();
 }
+
+void TMetafile::Assign(TGraphic& source)
+{
+    auto* metafile = qobject_cast<TMetafile*>(&source);
+    if (!metafile) {
+        TGraphic::Assign(source); // raises EConvertError
+        return;
+    }
+    FData = metafile->FData;
+    FEnhanced = metafile->FEnhanced;
+    FWidth = metafile->FWidth;
+    FHeight = metafile->FHeight;
+    emit Changed();
+}

@@ -22,6 +22,8 @@ public:
     // placeable metafile (key and checksum in its 22-byte header); anything else raises
     // EInvalidGraphic "Metafile is not valid" and leaves the graphic as it was.
     void LoadFromBytes(const QByteArray& data) override;
+    // Takes another metafile's records (shared); any other class raises EConvertError.
+    void Assign(TGraphic& source) override;
     // True when the loaded data is an enhanced metafile.
     bool Enhanced() const { return FEnhanced; }
 

@@ -3,6 +3,7 @@
 
 #include "Bitmap.h"
 #include "Metafile.h"
+#include "Picture.h"
 #include "MetafileWriter.h"
 
 #include <QFile>
@@ -546,4 +547,25 @@ TEST(MetafileConvert, AssigningToABitmapFailsAndLeavesItUnchanged)
     EXPECT_TRUE(bitmap.Empty());
     metafile.LoadFromBytes(TWmfWriter(QRect(0, 0, 100, 100), 96).Bytes());
     EXPECT_THROW(metafile.AssignTo(bitmap), EConvertError);
+}
+
+TEST(MetafileConvert, PicturesCopyMetafilesButNotOtherClassesIntoThem)
+{
+    TMetafile source;
+    source.LoadFromBytes(Emf(40, 30).Bytes());
+    TPicture picture;
+    picture.Assign(&source);
+    ASSERT_NE(qobject_cast<TMetafile*>(picture.Graphic()), nullptr);
+    EXPECT_EQ(picture.Width(), 40);
+    EXPECT_TRUE(static_cast<TMetafile*>(picture.Graphic())->Enhanced());
+
+    TMetafile target;
+    TBitmap bitmap;
+    try {
+        target.Assign(bitmap);
+        FAIL() << "no error";
+    } catch (const EConvertError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Cannot assign a TBitmap to a TMetafile"));
+    }
+    EXPECT_TRUE(target.Empty());
 }

@@ -174,11 +174,24 @@ TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {
     EXPECT_EQ(bitmap.FileName, Pictures + "Straight.BMP");
     EXPECT_EQ(Current().FileName, Pictures + "Straight.BMP");
     EXPECT_EQ(Current().Style, wsStretched);
-    QDir(App->CacheFolder).removeRecursively();
-    QDir().mkpath(App->CacheFolder);
     TLxWallpaper outOfRange{bitmap.FileName, 255};
     App->ApplyWallpaper(outOfRange);
     EXPECT_EQ(Current().Style, wsCentered);
+
+    QImage photo(8, 6, QImage::Format_RGB32);
+    photo.fill(Qt::yellow);
+    ASSERT_TRUE(photo.save(Pictures + "photo.Jpg", "JPEG"));
+    TLxWallpaper jpg{Pictures + "photo.Jpg", wsTiled};
+    App->ApplyWallpaper(jpg);
+    EXPECT_EQ(Current().FileName, Pictures + "photo.Jpg");
+    EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
+
+    // The longer extension is not handed over as it is: it is converted first.
+    QFile::copy(Pictures + "photo.Jpg", Pictures + "photo.jpeg");
+    TLxWallpaper jpeg{Pictures + "photo.jpeg", wsTiled};
+    App->ApplyWallpaper(jpeg);
+    EXPECT_EQ(Current().FileName, App->CacheFolder + "VL%photo.bmp");
+    EXPECT_EQ(QImage(App->CacheFolder + "VL%photo.bmp").size(), QSize(8, 6));
 }
 
 TEST_F(Product, OtherPicturesAreConvertedIntoTheCache) {

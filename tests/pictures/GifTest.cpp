@@ -3,9 +3,9 @@
 #include "Gif.h"
 #include "GifLzw.h"
 #include "GifSamples.h"
+#include "SampleFiles.h"
 #include "Jpeg.h"
 
-#include <QPainter>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -298,10 +298,7 @@ TEST(GifImageTest, DrawShowsTransparentPixelsInTheirColourUnlessTheSwitchIsOn)
     TJvGIFImage gif;
     gif.LoadFromBytes(writer.Bytes());
 
-    QImage canvas(6, 4, QImage::Format_RGB32);
-    canvas.fill(qRgb(9, 9, 9));
-    QPainter painter(&canvas);
-    gif.Draw(painter, QRect(2, 0, 4, 4));
+    const QImage canvas = DrawnInto(gif, QSize(6, 4), QRect(2, 0, 4, 4), qRgb(9, 9, 9));
     EXPECT_EQ(canvas.pixel(2, 0), qRgb(255, 0, 0));
     EXPECT_EQ(canvas.pixel(3, 1), qRgb(255, 0, 0));
     EXPECT_EQ(canvas.pixel(5, 0), qRgb(0, 0, 255));
@@ -310,10 +307,9 @@ TEST(GifImageTest, DrawShowsTransparentPixelsInTheirColourUnlessTheSwitchIsOn)
     EXPECT_EQ(canvas.pixel(1, 0), qRgb(9, 9, 9));
 
     gif.SetTransparent(true);
-    gif.Draw(painter, QRect(0, 0, 2, 2));
-    painter.end();
-    EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(canvas.pixel(1, 0), qRgb(9, 9, 9));
+    const QImage transparent = DrawnInto(gif, QSize(6, 4), QRect(0, 0, 2, 2), qRgb(9, 9, 9));
+    EXPECT_EQ(transparent.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(transparent.pixel(1, 0), qRgb(9, 9, 9));
 }
 
 TEST(GifImageTest, FileWithoutFramesIsEmptyAndConvertsToAnEmptyBitmap)

@@ -2,6 +2,7 @@
 #include "Bitmap.h"
 #include "Jpeg.h"
 #include "JpegSamples.h"
+#include "SampleFiles.h"
 
 #include <QPainter>
 #include <QDir>
@@ -233,11 +234,7 @@ TEST_F(JpegImageTest, DrawStretchesByDroppingAndRepeatingPixels)
 {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(MakeJpeg(Quadrants(), TJpegSampleKind::Colour, 100));
-    QImage canvas(6, 4, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    QPainter painter(&canvas);
-    jpeg.Draw(painter, QRect(1, 0, 4, 4));
-    painter.end();
+    const QImage canvas = DrawnInto(jpeg, QSize(6, 4), QRect(1, 0, 4, 4), qRgb(0, 0, 0));
     ExpectNear(canvas.pixel(1, 0), qRgb(255, 0, 0));
     ExpectNear(canvas.pixel(4, 0), qRgb(0, 255, 0));
     ExpectNear(canvas.pixel(1, 3), qRgb(0, 0, 255));

@@ -9,8 +9,7 @@ namespace {
 constexpr int PictureWidth = 6000;
 constexpr int PictureHeight = 4000;
 
-TDib Picture(int bpp)
-{
+TDib Picture(int bpp) {
     if (bpp <= 8) {
         QImage image(PictureWidth, PictureHeight, QImage::Format_Indexed8);
         QVector<QRgb> table;
@@ -33,8 +32,7 @@ TDib Picture(int bpp)
     return TDib{image, bpp};
 }
 
-void WriteAtDepth(benchmark::State& state)
-{
+void WriteAtDepth(benchmark::State& state) {
     const TDib dib = Picture(int(state.range(0)));
     qint64 bytes = 0;
     for (auto _ : state) {
@@ -43,12 +41,19 @@ void WriteAtDepth(benchmark::State& state)
         benchmark::DoNotOptimize(file.constData());
     }
     state.SetBytesProcessed(bytes);
-    state.counters["megapixels/s"] = benchmark::Counter(double(PictureWidth) * PictureHeight * double(state.iterations()) / 1e6,
-                                                        benchmark::Counter::kIsRate);
+    state.counters["megapixels/s"] =
+        benchmark::Counter(double(PictureWidth) * PictureHeight * double(state.iterations()) / 1e6,
+                           benchmark::Counter::kIsRate);
 }
 
 } // namespace
 
-BENCHMARK(WriteAtDepth)->Arg(4)->Arg(8)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WriteAtDepth)
+    ->Arg(4)
+    ->Arg(8)
+    ->Arg(24)
+    ->Arg(32)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -46,7 +46,9 @@ void SettingsCycle(benchmark::State& state) {
     QByteArray session(28, '\1');
     for (auto _ : state) {
         TLXConfiguration config;
-        config.OnGetFileName = [&](TLXConfiguration&, QString& name) { name = dir.path() + "/v.ini"; };
+        config.OnGetFileName = [&](TLXConfiguration&, QString& name) {
+            name = dir.path() + "/v.ini";
+        };
         config.SetAppName("Velloria");
         config.Items.Add(MakeBinaryConfig("SessionInfo", session.data(), 28));
         config.Items.Add(MakeStringConfig("LastFolder", &folder));

@@ -24,8 +24,7 @@ namespace {
 
 constexpr int Runs = 7;
 
-double Milliseconds(const std::function<void()>& action)
-{
+double Milliseconds(const std::function<void()>& action) {
     QElapsedTimer timer;
     timer.start();
     action();
@@ -41,8 +40,7 @@ struct TTimings {
 
 // Times ours and theirs alternately, Runs times each, so that both meet the same load. The
 // first runs are kept apart: they pay for the process's first large allocations.
-TTimings TimeAlternately(const std::function<void()>& ours, const std::function<void()>& theirs)
-{
+TTimings TimeAlternately(const std::function<void()>& ours, const std::function<void()>& theirs) {
     TTimings timings;
     for (int run = 0; run < Runs; ++run) {
         const double oursNow = Milliseconds(ours);
@@ -57,17 +55,17 @@ TTimings TimeAlternately(const std::function<void()>& ours, const std::function<
     return timings;
 }
 
-void Report(const char* what, const TTimings& timings, const char* them, double goal)
-{
+void Report(const char* what, const TTimings& timings, const char* them, double goal) {
     const double ratio = timings.BestOurs / timings.BestTheirs;
-    std::printf("%-28s best: ours %7.1f ms  %-6s %7.1f ms  ratio %.2f (goal <= %.2f) %s\n", what, timings.BestOurs,
-                them, timings.BestTheirs, ratio, goal, ratio <= goal ? "met" : "MISSED");
-    std::printf("%-28s first run: ours %7.1f ms  %-6s %7.1f ms\n", "", timings.FirstOurs, them, timings.FirstTheirs);
+    std::printf("%-28s best: ours %7.1f ms  %-6s %7.1f ms  ratio %.2f (goal <= %.2f) %s\n", what,
+                timings.BestOurs, them, timings.BestTheirs, ratio, goal,
+                ratio <= goal ? "met" : "MISSED");
+    std::printf("%-28s first run: ours %7.1f ms  %-6s %7.1f ms\n", "", timings.FirstOurs, them,
+                timings.FirstTheirs);
 }
 
 // A photo-like picture: smooth colour fields with fine noise, so the file has real detail.
-QImage PhotoLike(int width, int height)
-{
+QImage PhotoLike(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     QRandomGenerator random(11);
     for (int y = 0; y < height; ++y) {
@@ -81,8 +79,7 @@ QImage PhotoLike(int width, int height)
     return image;
 }
 
-void BenchJpeg(const QTemporaryDir& folder)
-{
+void BenchJpeg(const QTemporaryDir& folder) {
     const QByteArray jpeg = MakeJpeg(PhotoLike(6000, 4000), TJpegSampleKind::Colour, 90);
     const QString fileName = folder.filePath(QStringLiteral("24mp.jpg"));
     QFile file(fileName);
@@ -99,7 +96,8 @@ void BenchJpeg(const QTemporaryDir& folder)
                 qFatal("decode failed");
         },
         [&] {
-            const QStringList arguments = {QStringLiteral("-outfile"), QStringLiteral("/dev/null"), fileName};
+            const QStringList arguments = {QStringLiteral("-outfile"), QStringLiteral("/dev/null"),
+                                           fileName};
             if (QProcess::execute(QStringLiteral("djpeg"), arguments) != 0)
                 qFatal("djpeg failed");
         });
@@ -111,8 +109,7 @@ struct TMemoryInput {
     qsizetype Pos;
 };
 
-int ReadMemory(GifFileType* gif, GifByteType* bytes, int count)
-{
+int ReadMemory(GifFileType* gif, GifByteType* bytes, int count) {
     auto* input = static_cast<TMemoryInput*>(gif->UserData);
     const int available = int(std::min<qsizetype>(count, input->Data->size() - input->Pos));
     std::memcpy(bytes, input->Data->constData() + input->Pos, size_t(available));
@@ -121,8 +118,7 @@ int ReadMemory(GifFileType* gif, GifByteType* bytes, int count)
 }
 
 // Decodes every frame with giflib; gives the last frame's pixels to compare with ours.
-QByteArray DecodeWithGiflib(const QByteArray& data)
-{
+QByteArray DecodeWithGiflib(const QByteArray& data) {
     TMemoryInput input{&data, 0};
     int error = 0;
     GifFileType* gif = DGifOpen(&input, ReadMemory, &error);
@@ -135,8 +131,7 @@ QByteArray DecodeWithGiflib(const QByteArray& data)
     return pixels;
 }
 
-QByteArray DecodeWithOurs(const QByteArray& data)
-{
+QByteArray DecodeWithOurs(const QByteArray& data) {
     TJvGIFImage gif;
     gif.LoadFromBytes(data);
     for (int i = 1; i < gif.Count(); ++i)
@@ -149,8 +144,7 @@ QByteArray DecodeWithOurs(const QByteArray& data)
 }
 
 // Frames of flat areas, stripes and noise in a 256-colour table, the mix of real animations.
-QByteArray AnimatedGif(int width, int height, int frames)
-{
+QByteArray AnimatedGif(int width, int height, int frames) {
     QList<QRgb> table;
     for (int i = 0; i < 256; ++i)
         table.append(qRgb(i, 255 - i, (i * 7) & 0xFF));
@@ -166,7 +160,9 @@ QByteArray AnimatedGif(int width, int height, int frames)
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const int band = (y / 64 + f) % 3;
-                const int index = band == 0 ? 17 : band == 1 ? (x / 8 + f) % 32 : int(random.bounded(256));
+                const int index = band == 0   ? 17
+                                  : band == 1 ? (x / 8 + f) % 32
+                                              : int(random.bounded(256));
                 frame.Indexes[qsizetype(y) * width + x] = char(index);
             }
         writer.AddFrame(frame);
@@ -174,20 +170,19 @@ QByteArray AnimatedGif(int width, int height, int frames)
     return writer.Bytes();
 }
 
-void BenchGif()
-{
+void BenchGif() {
     const QByteArray gif = AnimatedGif(1200, 900, 24);
     std::printf("GIF: 24 frames of 1200 x 900, %lld bytes\n", static_cast<long long>(gif.size()));
     if (DecodeWithOurs(gif) != DecodeWithGiflib(gif))
         qFatal("our decoder and giflib disagree on the sample");
-    const TTimings timings = TimeAlternately([&] { DecodeWithOurs(gif); }, [&] { DecodeWithGiflib(gif); });
+    const TTimings timings =
+        TimeAlternately([&] { DecodeWithOurs(gif); }, [&] { DecodeWithGiflib(gif); });
     Report("GIF 24-frame decode", timings, "giflib", 1.5);
 }
 
-}  // namespace
+} // namespace
 
-int main()
-{
+int main() {
     QTemporaryDir folder;
     BenchJpeg(folder);
     BenchGif();

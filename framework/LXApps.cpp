@@ -14,9 +14,13 @@ TLxBaseApplication::TLxBaseApplication(bool sharedDataFolder) : SharedDataFolder
     AppFolder = ProgramFolder();
 }
 
-TLxBaseApplication::~TLxBaseApplication() { FInstance = nullptr; }
+TLxBaseApplication::~TLxBaseApplication() {
+    FInstance = nullptr;
+}
 
-QString TLxBaseApplication::GetVendorName() const { return VendorName(); }
+QString TLxBaseApplication::GetVendorName() const {
+    return VendorName();
+}
 
 QString TLxBaseApplication::GetDataFolder() const {
     const QString home = UserConfigFolder();

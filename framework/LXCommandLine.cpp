@@ -79,7 +79,9 @@ TLXCmdLineOption* TLXCommandLine::FindOption(const QString& name) const {
     return nullptr;
 }
 
-bool TLXCommandLine::HasOption(const QString& name) const { return IndexOfValue(name) >= 0; }
+bool TLXCommandLine::HasOption(const QString& name) const {
+    return IndexOfValue(name) >= 0;
+}
 
 QString TLXCommandLine::Value(const QString& name) const {
     const qsizetype index = IndexOfValue(name);

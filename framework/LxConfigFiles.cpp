@@ -147,7 +147,9 @@ bool TLxConfigFile::ValueExists(const QString& section, const QString& ident) co
     return HasValue(section, ident);
 }
 
-bool TLxConfigFile::SectionExists(const QString& section) const { return HasEntries(section); }
+bool TLxConfigFile::SectionExists(const QString& section) const {
+    return HasEntries(section);
+}
 
 void TLxConfigFile::ReadSection(const QString& section, QStringList& list) const {
     list = Keys(section);
@@ -201,7 +203,8 @@ void TLxConfigFile::UpdateFile() {
     if (!FileName().isEmpty()) {
         const QString folder = ExtractFilePath(FileName());
         if (!ForceDirectories(folder))
-            throw Exception(QStringLiteral("Unable to create configuration folder: %1").arg(folder));
+            throw Exception(
+                QStringLiteral("Unable to create configuration folder: %1").arg(folder));
         QString reason;
         if (!WriteFileAtomically(FileName(), Text(), reason)) {
             std::fprintf(stderr, "velloria: cannot save %s: %s\n",
@@ -218,7 +221,9 @@ ILxConfigSectionPtr TLxConfigFile::GetSection(const QString& name) {
     return ILxConfigSectionPtr(new TLxConfigSectionImp(*this, name));
 }
 
-void TLxConfigFile::AddSectionRef() { ++FSectionRefs; }
+void TLxConfigFile::AddSectionRef() {
+    ++FSectionRefs;
+}
 
 void TLxConfigFile::ReleaseSectionRef() {
     LX_ASSERT(FSectionRefs >= 1);
@@ -245,17 +250,25 @@ ILxConfigSectionPtr TLxConfigSectionImp::Section(const QString& name) {
     return FFile.GetSection(name);
 }
 
-void TLxConfigSectionImp::EraseSection(const QString& name) { FFile.EraseSection(name); }
+void TLxConfigSectionImp::EraseSection(const QString& name) {
+    FFile.EraseSection(name);
+}
 
 bool TLxConfigSectionImp::ValueExists(const QString& ident) {
     return FFile.ValueExists(FSectionName, ident);
 }
 
-bool TLxConfigSectionImp::SectionExists(const QString& name) { return FFile.SectionExists(name); }
+bool TLxConfigSectionImp::SectionExists(const QString& name) {
+    return FFile.SectionExists(name);
+}
 
-void TLxConfigSectionImp::ReadKeys(QStringList& list) { FFile.ReadSection(FSectionName, list); }
+void TLxConfigSectionImp::ReadKeys(QStringList& list) {
+    FFile.ReadSection(FSectionName, list);
+}
 
-void TLxConfigSectionImp::Clear() { FFile.EraseSection(FSectionName); }
+void TLxConfigSectionImp::Clear() {
+    FFile.EraseSection(FSectionName);
+}
 
 QString TLxConfigSectionImp::ReadString(const QString& ident, const QString& defaultValue) {
     return FFile.ReadString(FSectionName, ident, defaultValue);

@@ -4,25 +4,33 @@
 
 #include <cstring>
 
-bool TLxBaseConfigItem::Exists(ILxConfigSectionPtr& section) { return section->ValueExists(Name); }
+bool TLxBaseConfigItem::Exists(ILxConfigSectionPtr& section) {
+    return section->ValueExists(Name);
+}
 
 void TLXIntConfig::LoadFrom(ILxConfigSectionPtr& section) {
     *FValue = section->ReadInteger(Name, *FValue);
 }
 
-void TLXIntConfig::SaveTo(ILxConfigSectionPtr& section) { section->WriteInteger(Name, *FValue); }
+void TLXIntConfig::SaveTo(ILxConfigSectionPtr& section) {
+    section->WriteInteger(Name, *FValue);
+}
 
 void TLxStringConfig::LoadFrom(ILxConfigSectionPtr& section) {
     *FValue = section->ReadString(Name, *FValue);
 }
 
-void TLxStringConfig::SaveTo(ILxConfigSectionPtr& section) { section->WriteString(Name, *FValue); }
+void TLxStringConfig::SaveTo(ILxConfigSectionPtr& section) {
+    section->WriteString(Name, *FValue);
+}
 
 void TLXBoolConfig::LoadFrom(ILxConfigSectionPtr& section) {
     *FValue = section->ReadBool(Name, *FValue);
 }
 
-void TLXBoolConfig::SaveTo(ILxConfigSectionPtr& section) { section->WriteBool(Name, *FValue); }
+void TLXBoolConfig::SaveTo(ILxConfigSectionPtr& section) {
+    section->WriteBool(Name, *FValue);
+}
 
 void TLXBinaryConfig::LoadFrom(ILxConfigSectionPtr& section) {
     const QString text = section->ReadString(Name, QString());
@@ -33,7 +41,8 @@ void TLXBinaryConfig::LoadFrom(ILxConfigSectionPtr& section) {
 }
 
 void TLXBinaryConfig::SaveTo(ILxConfigSectionPtr& section) {
-    section->WriteString(Name, EncodeBinaryValue(QByteArray(static_cast<const char*>(FBuffer), Size)));
+    section->WriteString(Name,
+                         EncodeBinaryValue(QByteArray(static_cast<const char*>(FBuffer), Size)));
 }
 
 int TLxConfigItems::Add(std::unique_ptr<TLxBaseConfigItem> item) {

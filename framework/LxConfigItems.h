@@ -85,5 +85,4 @@ private:
 std::unique_ptr<TLxBaseConfigItem> MakeIntConfig(const QString& name, qint32* value);
 std::unique_ptr<TLxBaseConfigItem> MakeStringConfig(const QString& name, QString* value);
 std::unique_ptr<TLxBaseConfigItem> MakeBoolConfig(const QString& name, bool* value);
-std::unique_ptr<TLxBaseConfigItem> MakeBinaryConfig(const QString& name, void* buffer,
-                                                    qint32 size);
+std::unique_ptr<TLxBaseConfigItem> MakeBinaryConfig(const QString& name, void* buffer, qint32 size);

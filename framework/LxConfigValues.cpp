@@ -94,8 +94,8 @@ QString DecodeTextValue(const QString& stored) {
 std::optional<qint32> ParseInteger(const QString& text) {
     if (text.startsWith(QLatin1Char('$')))
         return ParseHex(QStringView(text).mid(1));
-    if (text.size() >= 3 && (text.startsWith(QLatin1String("0x")) ||
-                             text.startsWith(QLatin1String("0X"))))
+    if (text.size() >= 3 &&
+        (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X"))))
         return ParseHex(QStringView(text).mid(2));
     bool ok = false;
     const int value = text.toInt(&ok, 10);

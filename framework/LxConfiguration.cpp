@@ -4,9 +4,13 @@
 #include "ProgramFile.h"
 #include "UserFolders.h"
 
-QString VendorName() { return QStringLiteral("Ornwick"); }
+QString VendorName() {
+    return QStringLiteral("Ornwick");
+}
 
-TLXConfiguration::TLXConfiguration() { ComputeFileName(); }
+TLXConfiguration::TLXConfiguration() {
+    ComputeFileName();
+}
 
 TLXConfiguration::~TLXConfiguration() {
     if (FFile) {
@@ -55,7 +59,9 @@ TLxConfigFile& TLXConfiguration::ConfigFile() {
     return *FFile;
 }
 
-ILxConfigSectionPtr TLXConfiguration::GetDefaultSection() { return GetSection(DefaultSection); }
+ILxConfigSectionPtr TLXConfiguration::GetDefaultSection() {
+    return GetSection(DefaultSection);
+}
 
 ILxConfigSectionPtr TLXConfiguration::GetSection(const QString& name) {
     return ConfigFile().GetSection(name);

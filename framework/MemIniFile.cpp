@@ -5,7 +5,9 @@
 #include <QFile>
 
 namespace {
-bool IsTrimmed(QChar c) { return c.unicode() <= 32; }
+bool IsTrimmed(QChar c) {
+    return c.unicode() <= 32;
+}
 
 QString TrimControls(QStringView text) {
     qsizetype start = 0;
@@ -17,7 +19,9 @@ QString TrimControls(QStringView text) {
     return text.mid(start, end - start).toString();
 }
 
-QString KeyOf(const QString& name) { return AnsiUpperCase(name); }
+QString KeyOf(const QString& name) {
+    return AnsiUpperCase(name);
+}
 } // namespace
 
 TMemIniFile::TMemIniFile(QString fileName) : FFileName(std::move(fileName)) {}
@@ -38,11 +42,14 @@ void TMemIniFile::SetText(const QByteArray& bytes) {
     qsizetype start = 0;
     while (start <= text.size()) {
         qsizetype end = start;
-        while (end < text.size() && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
+        while (end < text.size() && text[end] != QLatin1Char('\r') &&
+               text[end] != QLatin1Char('\n'))
             ++end;
         const QString line = TrimControls(QStringView(text).mid(start, end - start));
         start = end + ((end + 1 < text.size() && text[end] == QLatin1Char('\r') &&
-                        text[end + 1] == QLatin1Char('\n')) ? 2 : 1);
+                        text[end + 1] == QLatin1Char('\n'))
+                           ? 2
+                           : 1);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {

@@ -8,8 +8,7 @@
 namespace {
 
 // The sixteen colours of a 4-bit display.
-QVector<QRgb> StandardPalette16()
-{
+QVector<QRgb> StandardPalette16() {
     return {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
             qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
             qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
@@ -17,8 +16,7 @@ QVector<QRgb> StandardPalette16()
 }
 
 // The 16 standard colours, a 6 x 6 x 6 colour cube and a grey ramp: 256 entries.
-QVector<QRgb> StandardPalette256()
-{
+QVector<QRgb> StandardPalette256() {
     QVector<QRgb> table = StandardPalette16();
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
@@ -29,12 +27,15 @@ QVector<QRgb> StandardPalette256()
     return table;
 }
 
-TDib ReduceColours(const QImage& strip, qint64 colorCount)
-{
+TDib ReduceColours(const QImage& strip, qint64 colorCount) {
     if (colorCount <= 16)
-        return TDib{strip.convertToFormat(QImage::Format_Indexed8, StandardPalette16(), Qt::ThresholdDither), 4};
+        return TDib{strip.convertToFormat(QImage::Format_Indexed8, StandardPalette16(),
+                                          Qt::ThresholdDither),
+                    4};
     if (colorCount <= 256)
-        return TDib{strip.convertToFormat(QImage::Format_Indexed8, StandardPalette256(), Qt::ThresholdDither), 8};
+        return TDib{strip.convertToFormat(QImage::Format_Indexed8, StandardPalette256(),
+                                          Qt::ThresholdDither),
+                    8};
     return TDib{strip.convertToFormat(QImage::Format_RGB32), 24};
 }
 
@@ -42,26 +43,22 @@ TDib ReduceColours(const QImage& strip, qint64 colorCount)
 
 TJvAni::~TJvAni() = default;
 
-int TJvAni::Width() const
-{
+int TJvAni::Width() const {
     return FFrames.empty() ? 0 : FFrames[FCurrentFrame]->Icon.Width();
 }
 
-int TJvAni::Height() const
-{
+int TJvAni::Height() const {
     return FFrames.empty() ? 0 : FFrames[FCurrentFrame]->Icon.Height();
 }
 
-void TJvAni::Draw(QPainter& canvas, const QRect& rect)
-{
+void TJvAni::Draw(QPainter& canvas, const QRect& rect) {
     if (FFrames.empty())
         return;
     const TIcon& icon = FFrames[FCurrentFrame]->Icon;
     canvas.drawImage(rect.topLeft(), icon.Dib().Image);
 }
 
-void TJvAni::LoadFromBytes(const QByteArray& data)
-{
+void TJvAni::LoadFromBytes(const QByteArray& data) {
     const TAniFile file = ReadAni(data);
     std::vector<std::shared_ptr<TJvIconFrame>> frames;
     for (const QByteArray& bytes : file.Frames) {
@@ -80,8 +77,7 @@ void TJvAni::LoadFromBytes(const QByteArray& data)
     emit Changed();
 }
 
-void TJvAni::AssignTo(TBitmap& dest)
-{
+void TJvAni::AssignTo(TBitmap& dest) {
     if (FFrames.empty()) {
         dest.AssignFromDib(TDib{});
         return;
@@ -93,13 +89,13 @@ void TJvAni::AssignTo(TBitmap& dest)
     strip.fill(dest.BrushColor());
     QPainter painter(&strip);
     for (int step = 0; step < FSequence.size(); ++step)
-        painter.drawImage(QPoint(step * first.width(), 0), FFrames[FSequence[step]]->Icon.Dib().Image);
+        painter.drawImage(QPoint(step * first.width(), 0),
+                          FFrames[FSequence[step]]->Icon.Dib().Image);
     painter.end();
     dest.AssignFromDib(ReduceColours(strip, FColorCount));
 }
 
-void TJvAni::Assign(TGraphic& source)
-{
+void TJvAni::Assign(TGraphic& source) {
     auto* ani = qobject_cast<TJvAni*>(&source);
     if (!ani) {
         TGraphic::Assign(source); // raises EConvertError

@@ -7,10 +7,9 @@ namespace {
 
 constexpr int ChunkHeaderSize = 8;
 constexpr int AniHeaderSize = 36;
-constexpr quint32 IconFrames = 1;  // frames are icon or cursor files, not raw bitmaps
+constexpr quint32 IconFrames = 1; // frames are icon or cursor files, not raw bitmaps
 
-[[noreturn]] void Damaged()
-{
+[[noreturn]] void Damaged() {
     throw EReadError(QStringLiteral("Stream read error"));
 }
 
@@ -21,8 +20,8 @@ struct TChunk {
 };
 
 // Walks the chunks in [begin, end), calling visit for each; a chunk past end is damage.
-template <typename Visit> void ForEachChunk(const QByteArray& data, qint64 begin, qint64 end, Visit visit)
-{
+template <typename Visit>
+void ForEachChunk(const QByteArray& data, qint64 begin, qint64 end, Visit visit) {
     qint64 at = begin;
     while (at + ChunkHeaderSize <= end) {
         const TChunk chunk{data.mid(at, 4), at + ChunkHeaderSize, PeekU32(data, at + 4)};
@@ -33,23 +32,20 @@ template <typename Visit> void ForEachChunk(const QByteArray& data, qint64 begin
     }
 }
 
-QList<int> ReadNumbers(const QByteArray& data, const TChunk& chunk)
-{
+QList<int> ReadNumbers(const QByteArray& data, const TChunk& chunk) {
     QList<int> numbers;
     for (qint64 i = 0; i + 4 <= chunk.Size; i += 4)
         numbers.append(int(std::min<quint32>(PeekU32(data, chunk.Data + i), INT_MAX)));
     return numbers;
 }
 
-QString ReadText(const QByteArray& data, const TChunk& chunk)
-{
+QString ReadText(const QByteArray& data, const TChunk& chunk) {
     const QByteArray bytes = data.mid(chunk.Data, chunk.Size);
     const qsizetype end = bytes.indexOf('\0');
     return QString::fromLocal8Bit(end < 0 ? bytes : bytes.left(end));
 }
 
-void ReadList(const QByteArray& data, const TChunk& list, TAniFile& ani)
-{
+void ReadList(const QByteArray& data, const TChunk& list, TAniFile& ani) {
     if (list.Size < 4)
         Damaged();
     const QByteArray type = data.mid(list.Data, 4);
@@ -65,8 +61,7 @@ void ReadList(const QByteArray& data, const TChunk& list, TAniFile& ani)
 
 } // namespace
 
-TAniFile ReadAni(const QByteArray& data)
-{
+TAniFile ReadAni(const QByteArray& data) {
     if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "ACON")
         Damaged();
     const qint64 riffEnd = qint64(PeekU32(data, 4)) + ChunkHeaderSize;

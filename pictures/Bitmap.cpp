@@ -12,8 +12,7 @@
 namespace {
 
 // The image with every pixel of colour key made fully transparent.
-QImage WithoutColour(const QImage& source, QRgb key)
-{
+QImage WithoutColour(const QImage& source, QRgb key) {
     QImage image = source.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -26,8 +25,7 @@ QImage WithoutColour(const QImage& source, QRgb key)
 
 } // namespace
 
-void TBitmap::Draw(QPainter& canvas, const QRect& rect)
-{
+void TBitmap::Draw(QPainter& canvas, const QRect& rect) {
     if (Empty())
         return;
     canvas.save();
@@ -36,18 +34,18 @@ void TBitmap::Draw(QPainter& canvas, const QRect& rect)
         canvas.drawImage(rect, WithoutColour(FDib.Image, FTransparentColor.rgb()));
     } else {
         canvas.setCompositionMode(QPainter::CompositionMode_Source);
-        canvas.drawImage(rect, FDib.Image.hasAlphaChannel() ? FDib.Image.convertToFormat(QImage::Format_RGB32) : FDib.Image);
+        canvas.drawImage(rect, FDib.Image.hasAlphaChannel()
+                                   ? FDib.Image.convertToFormat(QImage::Format_RGB32)
+                                   : FDib.Image);
     }
     canvas.restore();
 }
 
-void TBitmap::LoadFromBytes(const QByteArray& data)
-{
+void TBitmap::LoadFromBytes(const QByteArray& data) {
     AssignFromDib(ReadBmp(data));
 }
 
-void TBitmap::SaveToFile(const QString& fileName) const
-{
+void TBitmap::SaveToFile(const QString& fileName) const {
     const QByteArray bytes = WriteBmp(FDib);
     QFile file(fileName);
     errno = 0;
@@ -57,31 +55,28 @@ void TBitmap::SaveToFile(const QString& fileName) const
     const QString reason = SystemErrorText(errno, file);
     if (opened)
         file.remove();
-    throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), reason));
+    throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
+                            .arg(QFileInfo(fileName).absoluteFilePath(), reason));
 }
 
-void TBitmap::AssignTo(TBitmap& dest)
-{
+void TBitmap::AssignTo(TBitmap& dest) {
     dest.FTransparentColor = FTransparentColor;
     dest.SetTransparent(Transparent());
     dest.AssignFromDib(FDib);
 }
 
-void TBitmap::Assign(TGraphic& source)
-{
+void TBitmap::Assign(TGraphic& source) {
     source.AssignTo(*this);
 }
 
-void TBitmap::Assign(TGraphic* source)
-{
+void TBitmap::Assign(TGraphic* source) {
     if (source)
         Assign(*source);
     else
         AssignFromDib(TDib{});
 }
 
-void TBitmap::AssignFromDib(const TDib& dib)
-{
+void TBitmap::AssignFromDib(const TDib& dib) {
     FDib = dib;
     emit Changed();
 }

@@ -11,25 +11,28 @@ namespace {
 
 constexpr qint64 FileHeaderSize = 14;
 
-[[noreturn]] void InvalidBitmap()
-{
+[[noreturn]] void InvalidBitmap() {
     throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
 }
 
-bool CompressionFits(const TDibHeader& h)
-{
+bool CompressionFits(const TDibHeader& h) {
     switch (h.Compression) {
-    case 0: return true;
-    case 1: return h.BitsPerPixel == 8 && !h.TopDown;
-    case 2: return h.BitsPerPixel == 4 && !h.TopDown;
-    case 3: return h.HeaderSize != 64 && (h.BitsPerPixel == 16 || h.BitsPerPixel == 32);
-    case 6: return h.HeaderSize != 64 && (h.BitsPerPixel == 16 || h.BitsPerPixel == 32);
-    default: return false;
+    case 0:
+        return true;
+    case 1:
+        return h.BitsPerPixel == 8 && !h.TopDown;
+    case 2:
+        return h.BitsPerPixel == 4 && !h.TopDown;
+    case 3:
+        return h.HeaderSize != 64 && (h.BitsPerPixel == 16 || h.BitsPerPixel == 32);
+    case 6:
+        return h.HeaderSize != 64 && (h.BitsPerPixel == 16 || h.BitsPerPixel == 32);
+    default:
+        return false;
     }
 }
 
-void ReadCoreHeader(const QByteArray& data, qint64 offset, TDibHeader& h)
-{
+void ReadCoreHeader(const QByteArray& data, qint64 offset, TDibHeader& h) {
     h.Width = PeekU16(data, offset + 4);
     h.Height = PeekU16(data, offset + 6);
     if (PeekU16(data, offset + 8) != 1)
@@ -43,8 +46,7 @@ void ReadCoreHeader(const QByteArray& data, qint64 offset, TDibHeader& h)
 }
 
 // Masks live in the header from 52 bytes on; after a 40-byte header they follow it.
-qint64 ReadMasks(const QByteArray& data, qint64 offset, TDibHeader& h)
-{
+qint64 ReadMasks(const QByteArray& data, qint64 offset, TDibHeader& h) {
     const int maskCount = h.Compression == 6 ? 4 : 3;
     const bool inHeader = h.HeaderSize >= 52;
     const qint64 at = inHeader ? offset + 40 : offset + h.HeaderSize;
@@ -56,18 +58,20 @@ qint64 ReadMasks(const QByteArray& data, qint64 offset, TDibHeader& h)
     return inHeader ? 0 : qint64(maskCount) * 4;
 }
 
-void SetDefaultMasks(TDibHeader& h)
-{
+void SetDefaultMasks(TDibHeader& h) {
     if (h.BitsPerPixel == 16) {
-        h.Masks[0] = 0x7C00; h.Masks[1] = 0x03E0; h.Masks[2] = 0x001F;
+        h.Masks[0] = 0x7C00;
+        h.Masks[1] = 0x03E0;
+        h.Masks[2] = 0x001F;
     } else {
-        h.Masks[0] = 0x00FF0000; h.Masks[1] = 0x0000FF00; h.Masks[2] = 0x000000FF;
+        h.Masks[0] = 0x00FF0000;
+        h.Masks[1] = 0x0000FF00;
+        h.Masks[2] = 0x000000FF;
     }
     h.Masks[3] = 0;
 }
 
-void ReadInfoHeader(const QByteArray& data, qint64 offset, TDibHeader& h)
-{
+void ReadInfoHeader(const QByteArray& data, qint64 offset, TDibHeader& h) {
     const qint32 width = PeekI32(data, offset + 4);
     const qint32 height = PeekI32(data, offset + 8);
     if (width < 0 || height == INT32_MIN || PeekU16(data, offset + 12) != 1)
@@ -95,8 +99,7 @@ void ReadInfoHeader(const QByteArray& data, qint64 offset, TDibHeader& h)
         h.PaletteCount = std::min<qint64>(used, 256);
 }
 
-QVector<QRgb> ReadPalette(const QByteArray& data, const TDibHeader& h, qint64 limit)
-{
+QVector<QRgb> ReadPalette(const QByteArray& data, const TDibHeader& h, qint64 limit) {
     QVector<QRgb> table(1 << h.BitsPerPixel, qRgb(0, 0, 0));
     for (int i = 0; i < table.size() && i < h.PaletteCount; ++i) {
         const qint64 at = h.PaletteOffset + qint64(i) * h.PaletteEntrySize;
@@ -113,21 +116,18 @@ struct TChannel {
     quint32 Mask = 0;
     int Shift = 0;
     quint64 Max = 0;
-    explicit TChannel(quint32 mask) : Mask(mask)
-    {
+    explicit TChannel(quint32 mask) : Mask(mask) {
         if (mask != 0) {
             Shift = std::countr_zero(mask);
             Max = (quint64(1) << std::bit_width(mask >> Shift)) - 1;
         }
     }
-    int Value(quint32 pixel) const
-    {
+    int Value(quint32 pixel) const {
         return Mask == 0 ? 0 : int(((pixel & Mask) >> Shift) * 255 / Max);
     }
 };
 
-void DecodeIndexedRow(const uchar* src, int bpp, uchar* dest, int width)
-{
+void DecodeIndexedRow(const uchar* src, int bpp, uchar* dest, int width) {
     const int perByte = 8 / bpp;
     const int mask = (1 << bpp) - 1;
     for (int x = 0; x < width; ++x) {
@@ -144,8 +144,7 @@ struct TRgbDecoder {
         : Red(h.Masks[0]), Green(h.Masks[1]), Blue(h.Masks[2]), Alpha(h.Masks[3]),
           BytesPerPixel(h.BitsPerPixel / 8) {}
 
-    void Row(const uchar* src, QRgb* dest, int width)
-    {
+    void Row(const uchar* src, QRgb* dest, int width) {
         for (int x = 0; x < width; ++x) {
             const uchar* p = src + qint64(x) * BytesPerPixel;
             if (BytesPerPixel == 3) {
@@ -153,7 +152,8 @@ struct TRgbDecoder {
                 continue;
             }
             const quint32 v = BytesPerPixel == 2 ? quint32(p[0] | (p[1] << 8))
-                                                 : quint32(p[0] | (p[1] << 8) | (p[2] << 16)) | (quint32(p[3]) << 24);
+                                                 : quint32(p[0] | (p[1] << 8) | (p[2] << 16)) |
+                                                       (quint32(p[3]) << 24);
             const int a = Alpha.Value(v);
             AnyAlpha = AnyAlpha || a != 0;
             dest[x] = qRgba(Red.Value(v), Green.Value(v), Blue.Value(v), a);
@@ -161,8 +161,7 @@ struct TRgbDecoder {
     }
 };
 
-void MakeOpaque(QImage& image)
-{
+void MakeOpaque(QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x)
@@ -170,14 +169,12 @@ void MakeOpaque(QImage& image)
     }
 }
 
-qint64 RowStride(const TDibHeader& h)
-{
+qint64 RowStride(const TDibHeader& h) {
     return (qint64(h.Width) * h.BitsPerPixel + 31) / 32 * 4;
 }
 
 // The caller has checked that every row is there.
-void DecodeRaw(const QByteArray& data, const TDibHeader& h, qint64 pixelOffset, QImage& image)
-{
+void DecodeRaw(const QByteArray& data, const TDibHeader& h, qint64 pixelOffset, QImage& image) {
     const qint64 stride = RowStride(h);
     const auto* base = reinterpret_cast<const uchar*>(data.constData());
     TRgbDecoder rgb(h);
@@ -203,8 +200,7 @@ public:
     TRleDecoder(const QByteArray& data, const TDibHeader& h, qint64 at, QImage& image)
         : FData(data), FHeader(h), FAt(at), FImage(image) {}
 
-    void Run()
-    {
+    void Run() {
         while (FY < FHeader.Height && HasBytes(FData, FAt, 2)) {
             const int first = Byte(FAt), second = Byte(FAt + 1);
             FAt += 2;
@@ -225,19 +221,14 @@ private:
     int Byte(qint64 at) const { return uchar(FData[at]); }
 
     // Callers keep FX inside the row; Run keeps FY inside the picture.
-    void Put(int value)
-    {
-        FImage.scanLine(FHeader.Height - 1 - FY)[FX++] = uchar(value);
-    }
+    void Put(int value) { FImage.scanLine(FHeader.Height - 1 - FY)[FX++] = uchar(value); }
 
-    void Repeat(int count, int value)
-    {
+    void Repeat(int count, int value) {
         for (int i = 0; i < count && FX < FHeader.Width; ++i)
             Put(FHeader.BitsPerPixel == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
     }
 
-    void Delta()
-    {
+    void Delta() {
         if (!HasBytes(FData, FAt, 2)) {
             FAt = FData.size();
             return;
@@ -247,8 +238,7 @@ private:
         FAt += 2;
     }
 
-    void Literal(int count)
-    {
+    void Literal(int count) {
         const bool eight = FHeader.BitsPerPixel == 8;
         const qint64 bytes = eight ? count : (count + 1) / 2;
         for (int i = 0; i < count && FX < FHeader.Width; ++i) {
@@ -270,15 +260,22 @@ private:
 
 } // namespace
 
-TDibHeader ReadDibHeader(const QByteArray& data, qint64 offset)
-{
+TDibHeader ReadDibHeader(const QByteArray& data, qint64 offset) {
     if (!HasBytes(data, offset, 4))
         InvalidBitmap();
     TDibHeader h;
     h.HeaderSize = int(PeekU32(data, offset));
     switch (h.HeaderSize) {
-    case 12: case 40: case 52: case 56: case 64: case 108: case 124: break;
-    default: InvalidBitmap();
+    case 12:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        break;
+    default:
+        InvalidBitmap();
     }
     if (!HasBytes(data, offset, h.HeaderSize))
         InvalidBitmap();
@@ -292,8 +289,7 @@ TDibHeader ReadDibHeader(const QByteArray& data, qint64 offset)
     return h;
 }
 
-TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOffset)
-{
+TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOffset) {
     TDib dib;
     dib.BitsPerPixel = header.BitsPerPixel;
     if (header.Width == 0 || header.Height == 0)
@@ -302,7 +298,8 @@ TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOff
     if (!rle && !HasBytes(data, pixelOffset, RowStride(header) * header.Height))
         InvalidBitmap();
     const bool indexed = header.BitsPerPixel <= 8;
-    dib.Image = QImage(header.Width, header.Height, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    dib.Image = QImage(header.Width, header.Height,
+                       indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (dib.Image.isNull())
         InvalidBitmap();
     dib.Image.fill(indexed ? 0u : qRgb(0, 0, 0));
@@ -315,8 +312,7 @@ TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOff
     return dib;
 }
 
-TBmpHeader ReadBmpHeader(const QByteArray& data)
-{
+TBmpHeader ReadBmpHeader(const QByteArray& data) {
     if (data.size() < FileHeaderSize || data[0] != 'B' || data[1] != 'M')
         InvalidBitmap();
     TBmpHeader header{ReadDibHeader(data, FileHeaderSize), PeekU32(data, 10)};
@@ -327,8 +323,7 @@ TBmpHeader ReadBmpHeader(const QByteArray& data)
     return header;
 }
 
-TDib ReadBmp(const QByteArray& data)
-{
+TDib ReadBmp(const QByteArray& data) {
     if (data.isEmpty())
         return {};
     const TBmpHeader header = ReadBmpHeader(data);

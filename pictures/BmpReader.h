@@ -11,11 +11,11 @@
 struct TDibHeader {
     int HeaderSize = 0;
     int Width = 0;
-    int Height = 0;           // rows, always >= 0; the sign of the stored height is TopDown
+    int Height = 0; // rows, always >= 0; the sign of the stored height is TopDown
     bool TopDown = false;
     int BitsPerPixel = 0;
-    quint32 Compression = 0;  // 0 raw, 1 RLE8, 2 RLE4, 3 bit fields, 6 bit fields with alpha
-    quint32 Masks[4] = {};    // red, green, blue, alpha of 16 and 32 bits per pixel
+    quint32 Compression = 0; // 0 raw, 1 RLE8, 2 RLE4, 3 bit fields, 6 bit fields with alpha
+    quint32 Masks[4] = {};   // red, green, blue, alpha of 16 and 32 bits per pixel
     qint64 PaletteOffset = 0;
     qint64 PaletteCount = 0;  // entries the header announces (clamped to 2^bits for <= 8 bits)
     int PaletteEntrySize = 4; // 3 for the core header

@@ -10,20 +10,17 @@ constexpr int FileHeaderSize = 14;
 constexpr int InfoHeaderSize = 40;
 constexpr qint32 PelsPerMetre = 3780; // 96 dots per inch
 
-void PutU16(char* p, quint16 v)
-{
+void PutU16(char* p, quint16 v) {
     p[0] = char(v & 0xFF);
     p[1] = char(v >> 8);
 }
 
-void PutU32(char* p, quint32 v)
-{
+void PutU32(char* p, quint32 v) {
     for (int i = 0; i < 4; ++i)
         p[i] = char((v >> (8 * i)) & 0xFF);
 }
 
-void WriteHeaders(char* out, const TDib& dib, int bpp, int paletteCount, qint64 imageSize)
-{
+void WriteHeaders(char* out, const TDib& dib, int bpp, int paletteCount, qint64 imageSize) {
     const quint32 offBits = FileHeaderSize + InfoHeaderSize + 4 * paletteCount;
     out[0] = 'B';
     out[1] = 'M';
@@ -49,16 +46,15 @@ void WriteHeaders(char* out, const TDib& dib, int bpp, int paletteCount, qint64 
     }
 }
 
-void PackIndexedRow(const uchar* src, int width, int bpp, char* dest)
-{
+void PackIndexedRow(const uchar* src, int width, int bpp, char* dest) {
     const int perByte = 8 / bpp;
     const int mask = (1 << bpp) - 1;
     for (int x = 0; x < width; ++x)
-        dest[x / perByte] = char(uchar(dest[x / perByte]) | ((src[x] & mask) << (8 - bpp * (x % perByte + 1))));
+        dest[x / perByte] =
+            char(uchar(dest[x / perByte]) | ((src[x] & mask) << (8 - bpp * (x % perByte + 1))));
 }
 
-void PackRgbRow(const QRgb* src, int width, int bpp, char* dest)
-{
+void PackRgbRow(const QRgb* src, int width, int bpp, char* dest) {
     if (bpp == 32 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN) { // QRgb in memory is already B,G,R,A
         std::memcpy(dest, src, size_t(width) * 4);
         return;
@@ -66,7 +62,8 @@ void PackRgbRow(const QRgb* src, int width, int bpp, char* dest)
     for (int x = 0; x < width; ++x) {
         const QRgb c = src[x];
         if (bpp == 16) {
-            PutU16(dest + 2 * x, quint16(((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3)));
+            PutU16(dest + 2 * x,
+                   quint16(((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3)));
         } else if (bpp == 24) {
             dest[3 * x] = char(qBlue(c));
             dest[3 * x + 1] = char(qGreen(c));
@@ -77,10 +74,11 @@ void PackRgbRow(const QRgb* src, int width, int bpp, char* dest)
     }
 }
 
-QImage PixelsFor(const TDib& dib, int bpp)
-{
+QImage PixelsFor(const TDib& dib, int bpp) {
     if (bpp <= 8)
-        return dib.Image.format() == QImage::Format_Indexed8 ? dib.Image : dib.Image.convertToFormat(QImage::Format_Indexed8);
+        return dib.Image.format() == QImage::Format_Indexed8
+                   ? dib.Image
+                   : dib.Image.convertToFormat(QImage::Format_Indexed8);
     if (dib.Image.format() == QImage::Format_RGB32 || dib.Image.format() == QImage::Format_ARGB32)
         return dib.Image;
     return dib.Image.convertToFormat(QImage::Format_ARGB32);
@@ -88,8 +86,7 @@ QImage PixelsFor(const TDib& dib, int bpp)
 
 } // namespace
 
-QByteArray WriteBmp(const TDib& dib)
-{
+QByteArray WriteBmp(const TDib& dib) {
     const int bpp = dib.BitsPerPixel == 0 ? 24 : dib.BitsPerPixel;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));

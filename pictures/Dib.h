@@ -5,9 +5,9 @@
 #include <QtGlobal>
 
 struct TDib {
-    QImage Image;          // Format_Indexed8 with its colour table for 1, 4 and 8 bits per
-                           // pixel; Format_RGB32 (or ARGB32 with alpha) for 16, 24 and 32
-    int BitsPerPixel = 0;  // the depth the image has: 1, 4, 8, 16, 24 or 32
+    QImage Image;         // Format_Indexed8 with its colour table for 1, 4 and 8 bits per
+                          // pixel; Format_RGB32 (or ARGB32 with alpha) for 16, 24 and 32
+    int BitsPerPixel = 0; // the depth the image has: 1, 4, 8, 16, 24 or 32
     bool IsEmpty() const { return Image.isNull() || Image.width() == 0 || Image.height() == 0; }
 };
 

@@ -7,12 +7,12 @@
 #include <QSize>
 
 struct TEmfHeader {
-    qint32 FrameLeft = 0, FrameTop = 0, FrameRight = 0, FrameBottom = 0;  // 0.01 mm
-    qint32 BoundsLeft = 0, BoundsTop = 0, BoundsRight = 0, BoundsBottom = 0;  // device pixels
-    QSize Device;       // the recording device's size in pixels
-    QSize Millimeters;  // the same size in millimetres
-    quint32 Handles = 0;  // entries of the object table, index 0 included
-    qsizetype HeaderSize = 0;  // bytes of the header record; the next record starts here
+    qint32 FrameLeft = 0, FrameTop = 0, FrameRight = 0, FrameBottom = 0;     // 0.01 mm
+    qint32 BoundsLeft = 0, BoundsTop = 0, BoundsRight = 0, BoundsBottom = 0; // device pixels
+    QSize Device;             // the recording device's size in pixels
+    QSize Millimeters;        // the same size in millimetres
+    quint32 Handles = 0;      // entries of the object table, index 0 included
+    qsizetype HeaderSize = 0; // bytes of the header record; the next record starts here
 
     // The frame in the recording device's pixels; the bounds when the frame is empty.
     QRectF DeviceFrame() const;

@@ -7,33 +7,30 @@
 
 namespace {
 
-bool IsOrDerives(TGraphicClass candidate, TGraphicClass base)
-{
+bool IsOrDerives(TGraphicClass candidate, TGraphicClass base) {
     return candidate && base && candidate->inherits(base);
 }
 
 } // namespace
 
-TFileFormatsList::TFileFormatsList()
-{
+TFileFormatsList::TFileFormatsList() {
     Add(QStringLiteral("wmf"), QStringLiteral("Metafiles"), &TMetafile::staticMetaObject);
     Add(QStringLiteral("emf"), QStringLiteral("Enhanced Metafiles"), &TMetafile::staticMetaObject);
     Add(QStringLiteral("ico"), QStringLiteral("Icons"), &TIcon::staticMetaObject);
     Add(QStringLiteral("bmp"), QStringLiteral("Bitmaps"), &TBitmap::staticMetaObject);
 }
 
-void TFileFormatsList::Add(const QString& extension, const QString& description, TGraphicClass graphicClass)
-{
+void TFileFormatsList::Add(const QString& extension, const QString& description,
+                           TGraphicClass graphicClass) {
     FRows.append(TFileFormat{AnsiLowerCase(extension), description, graphicClass});
 }
 
-void TFileFormatsList::Remove(TGraphicClass graphicClass)
-{
-    FRows.removeIf([&](const TFileFormat& row) { return IsOrDerives(row.GraphicClass, graphicClass); });
+void TFileFormatsList::Remove(TGraphicClass graphicClass) {
+    FRows.removeIf(
+        [&](const TFileFormat& row) { return IsOrDerives(row.GraphicClass, graphicClass); });
 }
 
-TGraphicClass TFileFormatsList::FindExt(const QString& extension) const
-{
+TGraphicClass TFileFormatsList::FindExt(const QString& extension) const {
     const QString wanted = AnsiLowerCase(extension);
     for (qsizetype i = FRows.size() - 1; i >= 0; --i)
         if (FRows[i].Extension == wanted)
@@ -41,22 +38,20 @@ TGraphicClass TFileFormatsList::FindExt(const QString& extension) const
     return nullptr;
 }
 
-QString TFileFormatsList::MaskList(TGraphicClass graphicClass) const
-{
+QString TFileFormatsList::MaskList(TGraphicClass graphicClass) const {
     QString descriptions, patterns;
     BuildFilterStrings(graphicClass, descriptions, patterns);
     return patterns;
 }
 
-QString TFileFormatsList::Filter(TGraphicClass graphicClass) const
-{
+QString TFileFormatsList::Filter(TGraphicClass graphicClass) const {
     QString descriptions, patterns;
     BuildFilterStrings(graphicClass, descriptions, patterns);
     return descriptions;
 }
 
-void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions, QString& patterns) const
-{
+void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions,
+                                          QString& patterns) const {
     descriptions.clear();
     patterns.clear();
     int count = 0;
@@ -73,11 +68,11 @@ void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& d
         ++count;
     }
     if (count > 1)
-        descriptions = QStringLiteral("%1 (%2)|%2|%3").arg(QStringLiteral("All"), patterns, descriptions);
+        descriptions =
+            QStringLiteral("%1 (%2)|%2|%3").arg(QStringLiteral("All"), patterns, descriptions);
 }
 
-TFileFormatsList& FileFormats()
-{
+TFileFormatsList& FileFormats() {
     static TFileFormatsList list;
     return list;
 }

@@ -8,7 +8,7 @@
 #include <QString>
 
 struct TFileFormat {
-    QString Extension;   // without the dot, lower-cased
+    QString Extension; // without the dot, lower-cased
     QString Description;
     TGraphicClass GraphicClass = nullptr;
 };
@@ -34,7 +34,8 @@ public:
     const QList<TFileFormat>& Rows() const { return FRows; }
 
 private:
-    void BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions, QString& patterns) const;
+    void BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions,
+                            QString& patterns) const;
     QList<TFileFormat> FRows;
 };
 

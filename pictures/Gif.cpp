@@ -2,8 +2,7 @@
 
 #include "Bitmap.h"
 
-QColor TJvGIFFrame::TransparentColor()
-{
+QColor TJvGIFFrame::TransparentColor() {
     const int index = FData.TransparentIndex;
     if (index < 0)
         return QColor();
@@ -11,25 +10,21 @@ QColor TJvGIFFrame::TransparentColor()
     return index < image.colorCount() ? QColor(image.color(index)) : QColor(Qt::black);
 }
 
-const TDib& TJvGIFFrame::Bitmap()
-{
+const TDib& TJvGIFFrame::Bitmap() {
     if (!FBitmap)
         FBitmap = DecodeGifFrame(FData);
     return *FBitmap;
 }
 
-int TJvGIFImage::Width() const
-{
+int TJvGIFImage::Width() const {
     return FFrames.isEmpty() ? 0 : FFrames.first()->Width();
 }
 
-int TJvGIFImage::Height() const
-{
+int TJvGIFImage::Height() const {
     return FFrames.isEmpty() ? 0 : FFrames.first()->Height();
 }
 
-void TJvGIFImage::Draw(QPainter& canvas, const QRect& rect)
-{
+void TJvGIFImage::Draw(QPainter& canvas, const QRect& rect) {
     if (FFrames.isEmpty())
         return;
     TBitmap bitmap;
@@ -38,8 +33,7 @@ void TJvGIFImage::Draw(QPainter& canvas, const QRect& rect)
     bitmap.Draw(canvas, rect);
 }
 
-void TJvGIFImage::LoadFromBytes(const QByteArray& data)
-{
+void TJvGIFImage::LoadFromBytes(const QByteArray& data) {
     TGifFile file = ReadGif(data);
     QList<std::shared_ptr<TJvGIFFrame>> frames;
     for (TGifFrameData& frame : file.Frames)
@@ -51,8 +45,7 @@ void TJvGIFImage::LoadFromBytes(const QByteArray& data)
     emit Changed();
 }
 
-void TJvGIFImage::AssignTo(TBitmap& dest)
-{
+void TJvGIFImage::AssignTo(TBitmap& dest) {
     if (FFrames.isEmpty()) {
         dest.AssignFromDib(TDib());
         return;
@@ -65,8 +58,7 @@ void TJvGIFImage::AssignTo(TBitmap& dest)
     dest.SetTransparent(transparent);
 }
 
-void TJvGIFImage::Assign(TGraphic& source)
-{
+void TJvGIFImage::Assign(TGraphic& source) {
     auto* gif = qobject_cast<TJvGIFImage*>(&source);
     if (!gif) {
         TGraphic::Assign(source);
@@ -77,14 +69,12 @@ void TJvGIFImage::Assign(TGraphic& source)
     emit Changed();
 }
 
-TJvGIFFrame& TJvGIFImage::Frames(int index)
-{
+TJvGIFFrame& TJvGIFImage::Frames(int index) {
     LX_ASSERT(index >= 0 && index < FFrames.size());
     return *FFrames[index];
 }
 
-void TJvGIFImage::SetFrameIndex(int index)
-{
+void TJvGIFImage::SetFrameIndex(int index) {
     Frames(index);
     FFrameIndex = index;
     emit Changed();

@@ -10,8 +10,7 @@ namespace {
 constexpr int MaxCodeBits = 12;
 constexpr int MaxCodes = 1 << MaxCodeBits;
 
-[[noreturn]] void RaiseCorrupt()
-{
+[[noreturn]] void RaiseCorrupt() {
     throw EInvalidGraphicOperation(QStringLiteral("GIF encoded data is corrupt"));
 }
 
@@ -21,8 +20,7 @@ public:
     TCodeReader(const uchar* data, qsizetype size) : FData(data), FEnd(data + size) {}
 
     // Gives the next code of width bits, or -1 when the data has run out.
-    int Next(int width)
-    {
+    int Next(int width) {
         while (FBitCount < width) {
             if (FData == FEnd)
                 return -1;
@@ -42,13 +40,12 @@ private:
     int FBitCount = 0;
 };
 
-}  // namespace
+} // namespace
 
 // Every table entry after the literals is a string already written to out: it is kept as its
 // position and length there, so expanding a code is one copy from earlier output.
 void DecodeGifLzw(const uchar* data, qsizetype size, int codeSize, int colourCount, uchar* out,
-                  qsizetype pixelCount)
-{
+                  qsizetype pixelCount) {
     const int clearCode = 1 << codeSize;
     const int endCode = clearCode + 1;
     qsizetype start[MaxCodes];
@@ -78,7 +75,8 @@ void DecodeGifLzw(const uchar* data, qsizetype size, int codeSize, int colourCou
             out[pos] = code < colourCount ? uchar(code) : 0;
             length[code] = 1;
         } else if (code < next) {
-            std::memcpy(out + pos, out + start[code], size_t(std::min<qsizetype>(length[code], room)));
+            std::memcpy(out + pos, out + start[code],
+                        size_t(std::min<qsizetype>(length[code], room)));
         } else {
             // The code being defined right now: the previous string and its own first index.
             const qsizetype count = std::min<qsizetype>(length[previous], room);
@@ -87,7 +85,9 @@ void DecodeGifLzw(const uchar* data, qsizetype size, int codeSize, int colourCou
                 out[pos + count] = out[previousStart];
             length[code] = length[previous] + 1;
         }
-        const int written = code < clearCode ? 1 : code == next ? length[previous] + 1 : length[code];
+        const int written = code < clearCode ? 1
+                            : code == next   ? length[previous] + 1
+                                             : length[code];
 
         if (previous >= 0 && next < MaxCodes) {
             start[next] = previousStart;

@@ -18,8 +18,7 @@ constexpr uchar CommentLabel = 0xFE;
 constexpr int MinCodeSize = 2;
 constexpr int MaxCodeSize = 9;
 
-[[noreturn]] void RaiseGif(const QString& message)
-{
+[[noreturn]] void RaiseGif(const QString& message) {
     throw EInvalidGraphicOperation(message);
 }
 
@@ -27,19 +26,15 @@ constexpr int MaxCodeSize = 9;
 class TByteCursor {
 public:
     explicit TByteCursor(const QByteArray& data)
-        : FPos(reinterpret_cast<const uchar*>(data.constData())), FEnd(FPos + data.size())
-    {
-    }
+        : FPos(reinterpret_cast<const uchar*>(data.constData())), FEnd(FPos + data.size()) {}
 
     bool AtEnd() const { return FPos == FEnd; }
     uchar Byte() { return *Take(1); }
-    int Word()
-    {
+    int Word() {
         const uchar* bytes = Take(2);
         return bytes[0] | (bytes[1] << 8);
     }
-    const uchar* Take(qsizetype count)
-    {
+    const uchar* Take(qsizetype count) {
         if (FEnd - FPos < count)
             throw EReadError(QStringLiteral("Stream read error"));
         const uchar* bytes = FPos;
@@ -58,8 +53,7 @@ struct TGraphicControl {
 };
 
 // A table of 2^(sizeBits + 1) red, green, blue triples.
-QList<QRgb> ReadColourTable(TByteCursor& cursor, int sizeBits)
-{
+QList<QRgb> ReadColourTable(TByteCursor& cursor, int sizeBits) {
     const int count = 2 << sizeBits;
     const uchar* rgb = cursor.Take(qsizetype(count) * 3);
     QList<QRgb> table(count);
@@ -69,8 +63,7 @@ QList<QRgb> ReadColourTable(TByteCursor& cursor, int sizeBits)
 }
 
 // Reads the sub-blocks up to their zero terminator, appending their bytes to dest when given.
-void ReadSubBlocks(TByteCursor& cursor, QByteArray* dest)
-{
+void ReadSubBlocks(TByteCursor& cursor, QByteArray* dest) {
     for (int size = cursor.Byte(); size != 0; size = cursor.Byte()) {
         const uchar* bytes = cursor.Take(size);
         if (dest)
@@ -79,8 +72,7 @@ void ReadSubBlocks(TByteCursor& cursor, QByteArray* dest)
 }
 
 // Fields come from the first sub-block when it is long enough; the rest is skipped.
-TGraphicControl ReadGraphicControl(TByteCursor& cursor)
-{
+TGraphicControl ReadGraphicControl(TByteCursor& cursor) {
     TGraphicControl control;
     const int size = cursor.Byte();
     if (size == 0)
@@ -95,8 +87,7 @@ TGraphicControl ReadGraphicControl(TByteCursor& cursor)
     return control;
 }
 
-void ReadExtension(TByteCursor& cursor, TGraphicControl& pending)
-{
+void ReadExtension(TByteCursor& cursor, TGraphicControl& pending) {
     const uchar label = cursor.Byte();
     switch (label) {
     case GraphicControlLabel:
@@ -108,13 +99,14 @@ void ReadExtension(TByteCursor& cursor, TGraphicControl& pending)
         ReadSubBlocks(cursor, nullptr);
         break;
     default:
-        RaiseGif(QStringLiteral("Unrecognized extension block: %1")
-                     .arg(QString::number(label, 16).rightJustified(2, QLatin1Char('0')).toUpper()));
+        RaiseGif(
+            QStringLiteral("Unrecognized extension block: %1")
+                .arg(QString::number(label, 16).rightJustified(2, QLatin1Char('0')).toUpper()));
     }
 }
 
-TGifFrameData ReadImage(TByteCursor& cursor, const QList<QRgb>& globalTable, const TGraphicControl& control)
-{
+TGifFrameData ReadImage(TByteCursor& cursor, const QList<QRgb>& globalTable,
+                        const TGraphicControl& control) {
     TGifFrameData frame;
     frame.Left = cursor.Word();
     frame.Top = cursor.Word();
@@ -134,8 +126,7 @@ TGifFrameData ReadImage(TByteCursor& cursor, const QList<QRgb>& globalTable, con
     return frame;
 }
 
-QList<QRgb> GreyRamp(int codeSize)
-{
+QList<QRgb> GreyRamp(int codeSize) {
     const int count = 1 << qMin(codeSize, 8);
     QList<QRgb> table(count);
     for (int i = 0; i < count; ++i) {
@@ -147,8 +138,7 @@ QList<QRgb> GreyRamp(int codeSize)
 
 // Stored row n of an interlaced frame is image row rows[n]: every 8th row from 0, every 8th
 // from 4, every 4th from 2, then every 2nd from 1.
-std::vector<int> InterlacedRows(int height)
-{
+std::vector<int> InterlacedRows(int height) {
     static constexpr int Passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
     std::vector<int> rows;
     rows.reserve(size_t(height));
@@ -158,18 +148,17 @@ std::vector<int> InterlacedRows(int height)
     return rows;
 }
 
-void PlaceRows(const uchar* pixels, bool interlaced, QImage& image)
-{
+void PlaceRows(const uchar* pixels, bool interlaced, QImage& image) {
     const int width = image.width();
     const std::vector<int> rows = interlaced ? InterlacedRows(image.height()) : std::vector<int>();
     for (int n = 0; n < image.height(); ++n)
-        std::memcpy(image.scanLine(interlaced ? rows[size_t(n)] : n), pixels + qsizetype(n) * width, size_t(width));
+        std::memcpy(image.scanLine(interlaced ? rows[size_t(n)] : n), pixels + qsizetype(n) * width,
+                    size_t(width));
 }
 
-}  // namespace
+} // namespace
 
-TGifFile ReadGif(const QByteArray& data)
-{
+TGifFile ReadGif(const QByteArray& data) {
     TByteCursor cursor(data);
     const uchar* header = cursor.Take(6);
     if (std::memcmp(header, "GIF87a", 6) != 0 && std::memcmp(header, "GIF89a", 6) != 0)
@@ -179,8 +168,9 @@ TGifFile ReadGif(const QByteArray& data)
     file.ScreenWidth = cursor.Word();
     file.ScreenHeight = cursor.Word();
     const uchar packed = cursor.Byte();
-    cursor.Take(2);  // background colour index and aspect ratio
-    const QList<QRgb> globalTable = packed & 0x80 ? ReadColourTable(cursor, packed & 0x07) : QList<QRgb>();
+    cursor.Take(2); // background colour index and aspect ratio
+    const QList<QRgb> globalTable =
+        packed & 0x80 ? ReadColourTable(cursor, packed & 0x07) : QList<QRgb>();
 
     TGraphicControl pending;
     while (!cursor.AtEnd()) {
@@ -199,8 +189,7 @@ TGifFile ReadGif(const QByteArray& data)
     return file;
 }
 
-TDib DecodeGifFrame(const TGifFrameData& frame)
-{
+TDib DecodeGifFrame(const TGifFrameData& frame) {
     TDib dib;
     QList<QRgb> table = frame.ColourTable.isEmpty() ? GreyRamp(frame.CodeSize) : frame.ColourTable;
     dib.BitsPerPixel = table.size() <= 2 ? 1 : table.size() <= 16 ? 4 : 8;
@@ -214,8 +203,8 @@ TDib DecodeGifFrame(const TGifFrameData& frame)
     dib.Image.setColorTable(table);
     const qsizetype count = qsizetype(frame.Width) * frame.Height;
     std::vector<uchar> pixels(size_t(count), 0);
-    DecodeGifLzw(reinterpret_cast<const uchar*>(frame.Data.constData()), frame.Data.size(), frame.CodeSize,
-                 int(table.size()), pixels.data(), count);
+    DecodeGifLzw(reinterpret_cast<const uchar*>(frame.Data.constData()), frame.Data.size(),
+                 frame.CodeSize, int(table.size()), pixels.data(), count);
     PlaceRows(pixels.data(), frame.Interlaced, dib.Image);
     return dib;
 }

@@ -14,11 +14,11 @@ struct TGifFrameData {
     int Width = 0;
     int Height = 0;
     bool Interlaced = false;
-    QList<QRgb> ColourTable;    // the frame's own table, else the file's global one, else empty
-    int TransparentIndex = -1;  // from the graphic control block before the image; -1 for none
-    int DelayTime = 0;          // hundredths of a second, from the same block
-    int CodeSize = 0;           // the LZW minimum code size, 2..9
-    QByteArray Data;            // the LZW data sub-blocks joined
+    QList<QRgb> ColourTable;   // the frame's own table, else the file's global one, else empty
+    int TransparentIndex = -1; // from the graphic control block before the image; -1 for none
+    int DelayTime = 0;         // hundredths of a second, from the same block
+    int CodeSize = 0;          // the LZW minimum code size, 2..9
+    QByteArray Data;           // the LZW data sub-blocks joined
 };
 
 struct TGifFile {

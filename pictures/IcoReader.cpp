@@ -14,8 +14,7 @@ constexpr int DirectorySize = 6;
 constexpr int EntrySize = 16;
 const QByteArray PngSignature("\x89PNG\r\n\x1a\n", 8);
 
-[[noreturn]] void InvalidIcon()
-{
+[[noreturn]] void InvalidIcon() {
     throw EInvalidGraphic(QStringLiteral("Icon image is not valid"));
 }
 
@@ -27,14 +26,13 @@ struct TEntry {
     qint64 Offset = 0;
 };
 
-bool IsPng(const QByteArray& data, qint64 offset)
-{
-    return HasBytes(data, offset, PngSignature.size()) && data.mid(offset, PngSignature.size()) == PngSignature;
+bool IsPng(const QByteArray& data, qint64 offset) {
+    return HasBytes(data, offset, PngSignature.size()) &&
+           data.mid(offset, PngSignature.size()) == PngSignature;
 }
 
 // Depth of the entry's own image when it can be seen, else the directory's figure.
-int EntryDepth(const QByteArray& data, qint64 offset, int directoryBits)
-{
+int EntryDepth(const QByteArray& data, qint64 offset, int directoryBits) {
     if (IsPng(data, offset))
         return 32;
     if (HasBytes(data, offset, 16)) {
@@ -47,8 +45,7 @@ int EntryDepth(const QByteArray& data, qint64 offset, int directoryBits)
     return directoryBits;
 }
 
-TEntry ReadEntry(const QByteArray& data, int index)
-{
+TEntry ReadEntry(const QByteArray& data, int index) {
     const qint64 at = DirectorySize + qint64(index) * EntrySize;
     const auto* p = reinterpret_cast<const uchar*>(data.constData()) + at;
     TEntry e;
@@ -60,21 +57,22 @@ TEntry ReadEntry(const QByteArray& data, int index)
     return e;
 }
 
-TEntry ChooseEntry(const QByteArray& data, int count, int displayDepth)
-{
+TEntry ChooseEntry(const QByteArray& data, int count, int displayDepth) {
     TEntry best = ReadEntry(data, 0);
-    auto distance = [](const TEntry& e) { return std::abs(StandardIconSize - e.Width) + std::abs(StandardIconSize - e.Height); };
+    auto distance = [](const TEntry& e) {
+        return std::abs(StandardIconSize - e.Width) + std::abs(StandardIconSize - e.Height);
+    };
     for (int i = 1; i < count; ++i) {
         const TEntry e = ReadEntry(data, i);
         const int d = distance(e), bestD = distance(best);
-        if (d < bestD || (d == bestD && std::abs(displayDepth - e.BitsPerPixel) < std::abs(displayDepth - best.BitsPerPixel)))
+        if (d < bestD || (d == bestD && std::abs(displayDepth - e.BitsPerPixel) <
+                                            std::abs(displayDepth - best.BitsPerPixel)))
             best = e;
     }
     return best;
 }
 
-TDib DecodePng(const QByteArray& bytes)
-{
+TDib DecodePng(const QByteArray& bytes) {
     // IHDR holds the size big-endian at 16 and 20; refuse huge images before decoding.
     if (bytes.size() < 24)
         InvalidIcon();
@@ -90,8 +88,7 @@ TDib DecodePng(const QByteArray& bytes)
 }
 
 // Clears the pixels whose AND-mask bit is 1; a mask the data does not hold leaves them opaque.
-void ApplyMask(const QByteArray& bytes, qint64 maskOffset, QImage& image)
-{
+void ApplyMask(const QByteArray& bytes, qint64 maskOffset, QImage& image) {
     const qint64 stride = (qint64(image.width()) + 31) / 32 * 4;
     for (int y = 0; y < image.height(); ++y) {
         const qint64 row = maskOffset + qint64(image.height() - 1 - y) * stride;
@@ -105,8 +102,7 @@ void ApplyMask(const QByteArray& bytes, qint64 maskOffset, QImage& image)
 }
 
 // The colour bitmap with the AND mask applied, or with its own alpha when it has some.
-TDib DecodeMaskedDib(const QByteArray& bytes, TDibHeader header)
-{
+TDib DecodeMaskedDib(const QByteArray& bytes, TDibHeader header) {
     if (header.Compression == 1 || header.Compression == 2)
         InvalidIcon();
     header.Height /= 2; // the stored height counts the colour rows and the mask rows
@@ -124,8 +120,7 @@ TDib DecodeMaskedDib(const QByteArray& bytes, TDibHeader header)
     return dib;
 }
 
-TDib DecodeIconDib(const QByteArray& bytes)
-{
+TDib DecodeIconDib(const QByteArray& bytes) {
     try {
         return DecodeMaskedDib(bytes, ReadDibHeader(bytes, 0));
     } catch (const EInvalidGraphic&) {
@@ -135,8 +130,7 @@ TDib DecodeIconDib(const QByteArray& bytes)
 
 } // namespace
 
-TDib ReadIco(const QByteArray& data, int displayDepth, bool acceptCursors)
-{
+TDib ReadIco(const QByteArray& data, int displayDepth, bool acceptCursors) {
     if (!HasBytes(data, 0, DirectorySize) || PeekU16(data, 0) != 0)
         InvalidIcon();
     const int type = PeekU16(data, 2);
@@ -154,8 +148,7 @@ TDib ReadIco(const QByteArray& data, int displayDepth, bool acceptCursors)
     return IsPng(bytes, 0) ? DecodePng(bytes) : DecodeIconDib(bytes);
 }
 
-TDib StandardApplicationIcon()
-{
+TDib StandardApplicationIcon() {
     QImage image(StandardIconSize, StandardIconSize, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);

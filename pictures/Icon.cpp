@@ -6,8 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
-void TIcon::Draw(QPainter& canvas, const QRect& rect)
-{
+void TIcon::Draw(QPainter& canvas, const QRect& rect) {
     if (Empty())
         return;
     canvas.save();
@@ -16,18 +15,15 @@ void TIcon::Draw(QPainter& canvas, const QRect& rect)
     canvas.restore();
 }
 
-void TIcon::LoadFromBytes(const QByteArray& data)
-{
+void TIcon::LoadFromBytes(const QByteArray& data) {
     SetDib(ReadIco(data, ScreenDepth()));
 }
 
-void TIcon::LoadFrameFromBytes(const QByteArray& data)
-{
+void TIcon::LoadFrameFromBytes(const QByteArray& data) {
     SetDib(ReadIco(data, ScreenDepth(), true));
 }
 
-void TIcon::Assign(TGraphic& source)
-{
+void TIcon::Assign(TGraphic& source) {
     auto* icon = qobject_cast<TIcon*>(&source);
     if (!icon) {
         TGraphic::Assign(source); // raises EConvertError
@@ -36,14 +32,14 @@ void TIcon::Assign(TGraphic& source)
     SetDib(icon->FDib);
 }
 
-void TIcon::SetDib(const TDib& dib)
-{
+void TIcon::SetDib(const TDib& dib) {
     FDib = dib;
     emit Changed();
 }
 
-int ScreenDepth()
-{
-    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
+int ScreenDepth() {
+    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                ? QGuiApplication::primaryScreen()
+                                : nullptr;
     return screen ? screen->depth() : 32;
 }

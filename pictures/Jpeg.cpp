@@ -2,28 +2,24 @@
 
 #include "Bitmap.h"
 
-void TJPEGImage::Draw(QPainter& canvas, const QRect& rect)
-{
+void TJPEGImage::Draw(QPainter& canvas, const QRect& rect) {
     TBitmap bitmap;
     AssignTo(bitmap);
     bitmap.Draw(canvas, rect);
 }
 
-void TJPEGImage::LoadFromBytes(const QByteArray& data)
-{
+void TJPEGImage::LoadFromBytes(const QByteArray& data) {
     FSize = ReadJpegSize(data);
     FData = data;
     FBitmap.reset();
     emit Changed();
 }
 
-void TJPEGImage::AssignTo(TBitmap& dest)
-{
+void TJPEGImage::AssignTo(TBitmap& dest) {
     dest.AssignFromDib(Bitmap());
 }
 
-void TJPEGImage::Assign(TGraphic& source)
-{
+void TJPEGImage::Assign(TGraphic& source) {
     auto* jpeg = qobject_cast<TJPEGImage*>(&source);
     if (!jpeg) {
         TGraphic::Assign(source);
@@ -35,8 +31,7 @@ void TJPEGImage::Assign(TGraphic& source)
     emit Changed();
 }
 
-const TDib& TJPEGImage::Bitmap()
-{
+const TDib& TJPEGImage::Bitmap() {
     if (!FBitmap)
         FBitmap = Empty() ? TDib() : DecodeJpeg(FData, FEightBitDisplay);
     return *FBitmap;

@@ -20,12 +20,11 @@ constexpr long DecoderMemoryLimit = 1L << 30;
 constexpr J_COLOR_SPACE NativeRgb32 = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
 
 struct TErrorExit {
-    jpeg_error_mgr Manager;  // first member, so the library's err pointer points at us too
+    jpeg_error_mgr Manager; // first member, so the library's err pointer points at us too
     std::jmp_buf Jump;
 };
 
-[[noreturn]] void LeaveDecoder(j_common_ptr info)
-{
+[[noreturn]] void LeaveDecoder(j_common_ptr info) {
     std::longjmp(reinterpret_cast<TErrorExit*>(info->err)->Jump, 1);
 }
 
@@ -36,16 +35,14 @@ using TStep = void (*)(j_decompress_ptr info, void* context);
 
 // The one place that receives the library's error exit. Neither this function nor any step
 // owns anything that needs destruction, so the jump back skips no destructor.
-bool RunStep(j_decompress_ptr info, TErrorExit* error, TStep step, void* context)
-{
+bool RunStep(j_decompress_ptr info, TErrorExit* error, TStep step, void* context) {
     if (setjmp(error->Jump) != 0)
         return false;
     step(info, context);
     return true;
 }
 
-void OpenStep(j_decompress_ptr info, void* context)
-{
+void OpenStep(j_decompress_ptr info, void* context) {
     const auto* data = static_cast<const QByteArray*>(context);
     jpeg_create_decompress(info);
     info->mem->max_memory_to_use = DecoderMemoryLimit;
@@ -54,8 +51,7 @@ void OpenStep(j_decompress_ptr info, void* context)
     jpeg_read_header(info, TRUE);
 }
 
-void OutputSizeStep(j_decompress_ptr info, void*)
-{
+void OutputSizeStep(j_decompress_ptr info, void*) {
     jpeg_calc_output_dimensions(info);
 }
 
@@ -64,8 +60,7 @@ struct TOutput {
     qsizetype Stride;
 };
 
-void DecodeStep(j_decompress_ptr info, void* context)
-{
+void DecodeStep(j_decompress_ptr info, void* context) {
     const auto* output = static_cast<const TOutput*>(context);
     jpeg_start_decompress(info);
     JSAMPROW rows[RowBatch];
@@ -79,40 +74,36 @@ void DecodeStep(j_decompress_ptr info, void* context)
 }
 
 // Separate from decoding: the colour map of quantised output is freed by finishing.
-void FinishStep(j_decompress_ptr info, void*)
-{
+void FinishStep(j_decompress_ptr info, void*) {
     jpeg_finish_decompress(info);
 }
 
 // Owns one decompressor reading data; the library's errors come out of Run as EJPEG.
 class TDecompressor {
 public:
-    explicit TDecompressor(const QByteArray& data) : FData(data)
-    {
+    explicit TDecompressor(const QByteArray& data) : FData(data) {
         Run(OpenStep, &FData);
         CheckSize(Info().image_width, Info().image_height);
     }
 
     jpeg_decompress_struct& Info() { return FState.Info; }
 
-    void Run(TStep step, void* context)
-    {
+    void Run(TStep step, void* context) {
         if (!RunStep(&FState.Info, &FState.Error, step, context))
             throw EJPEG(QStringLiteral("JPEG error #%1").arg(FState.Error.Manager.msg_code));
     }
 
-    static void CheckSize(qint64 width, qint64 height)
-    {
+    static void CheckSize(qint64 width, qint64 height) {
         if (width * height > MaxPicturePixels)
-            throw EJPEG(QStringLiteral("JPEG image is too large (%1 x %2 pixels)").arg(width).arg(height));
+            throw EJPEG(
+                QStringLiteral("JPEG image is too large (%1 x %2 pixels)").arg(width).arg(height));
     }
 
 private:
     // A member of its own, so that the library's memory is released also when the
     // constructor fails.
     struct TState {
-        TState()
-        {
+        TState() {
             Info.err = jpeg_std_error(&Error.Manager);
             Error.Manager.error_exit = LeaveDecoder;
             Error.Manager.emit_message = IgnoreWarning;
@@ -126,16 +117,16 @@ private:
         jpeg_decompress_struct Info{};
     };
 
-    QByteArray FData;  // the memory source reads from it until the decompressor is gone
+    QByteArray FData; // the memory source reads from it until the decompressor is gone
     TState FState;
 };
 
 // Large images go in memory the kernel may back with huge pages: a full-size photo then costs a
 // few dozen page faults instead of tens of thousands, a good part of its decoding time.
-QImage NewImage(int width, int height, QImage::Format format)
-{
+QImage NewImage(int width, int height, QImage::Format format) {
     constexpr size_t HugePage = size_t(2) << 20;
-    const qsizetype bytesPerLine = (qsizetype(width) * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32 * 4;
+    const qsizetype bytesPerLine =
+        (qsizetype(width) * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32 * 4;
     const size_t size = size_t(bytesPerLine) * size_t(height);
     if (size < 4 * HugePage)
         return QImage(width, height, format);
@@ -144,16 +135,15 @@ QImage NewImage(int width, int height, QImage::Format format)
     if (!memory)
         return QImage();
     madvise(memory, rounded, MADV_HUGEPAGE);
-    return QImage(static_cast<uchar*>(memory), width, height, bytesPerLine, format, std::free, memory);
+    return QImage(static_cast<uchar*>(memory), width, height, bytesPerLine, format, std::free,
+                  memory);
 }
 
-bool IsFourColour(const jpeg_decompress_struct& info)
-{
+bool IsFourColour(const jpeg_decompress_struct& info) {
     return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
 }
 
-void Configure(jpeg_decompress_struct& info, bool eightBit)
-{
+void Configure(jpeg_decompress_struct& info, bool eightBit) {
     info.scale_num = 1;
     info.scale_denom = 1;
     info.dct_method = JDCT_ISLOW;
@@ -173,8 +163,7 @@ void Configure(jpeg_decompress_struct& info, bool eightBit)
 }
 
 // Photoshop writes inverted inks (0 = full ink) and marks its files with the Adobe marker.
-void CmykToRgb(QImage& image, bool inverted)
-{
+void CmykToRgb(QImage& image, bool inverted) {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const uchar* ink = image.constScanLine(y);
@@ -188,24 +177,21 @@ void CmykToRgb(QImage& image, bool inverted)
     }
 }
 
-QList<QRgb> ColourMap(const jpeg_decompress_struct& info)
-{
+QList<QRgb> ColourMap(const jpeg_decompress_struct& info) {
     QList<QRgb> table;
     for (int i = 0; i < info.actual_number_of_colors; ++i)
         table.append(qRgb(info.colormap[0][i], info.colormap[1][i], info.colormap[2][i]));
     return table;
 }
 
-}  // namespace
+} // namespace
 
-QSize ReadJpegSize(const QByteArray& data)
-{
+QSize ReadJpegSize(const QByteArray& data) {
     TDecompressor decompressor(data);
     return QSize(int(decompressor.Info().image_width), int(decompressor.Info().image_height));
 }
 
-TDib DecodeJpeg(const QByteArray& data, bool eightBit)
-{
+TDib DecodeJpeg(const QByteArray& data, bool eightBit) {
     TDecompressor decompressor(data);
     jpeg_decompress_struct& info = decompressor.Info();
     Configure(info, eightBit);

@@ -12,12 +12,11 @@ namespace {
 // Placeable metafiles are measured in Qt's logical pixels, 96 to the inch on every screen.
 constexpr int ScreenDotsPerInch = 96;
 
-}  // namespace
+} // namespace
 
 TMetafile::TMetafile(QObject* parent) : TGraphic(parent) {}
 
-void TMetafile::Draw(QPainter& canvas, const QRect& rect)
-{
+void TMetafile::Draw(QPainter& canvas, const QRect& rect) {
     if (Empty() || rect.isEmpty())
         return;
     if (FEnhanced)
@@ -26,10 +25,10 @@ void TMetafile::Draw(QPainter& canvas, const QRect& rect)
         PlayWindowsMetafile(canvas, FData, ReadWmfHeader(FData), rect);
 }
 
-void TMetafile::LoadFromBytes(const QByteArray& data)
-{
+void TMetafile::LoadFromBytes(const QByteArray& data) {
     const bool enhanced = IsEnhancedMetafile(data);
-    const QSize size = enhanced ? ReadEmfHeader(data).PixelSize() : ReadWmfHeader(data).PixelSize(ScreenDotsPerInch);
+    const QSize size = enhanced ? ReadEmfHeader(data).PixelSize()
+                                : ReadWmfHeader(data).PixelSize(ScreenDotsPerInch);
     FData = data;
     FEnhanced = enhanced;
     FWidth = size.width();
@@ -37,8 +36,7 @@ void TMetafile::LoadFromBytes(const QByteArray& data)
     emit Changed();
 }
 
-void TMetafile::Assign(TGraphic& source)
-{
+void TMetafile::Assign(TGraphic& source) {
     auto* metafile = qobject_cast<TMetafile*>(&source);
     if (!metafile) {
         TGraphic::Assign(source); // raises EConvertError

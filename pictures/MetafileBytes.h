@@ -15,13 +15,11 @@ public:
     qsizetype Size() const { return FSize; }
     const char* Data() const { return FData; }
     // True when count bytes start at offset inside the span.
-    bool Has(qsizetype offset, qsizetype count) const
-    {
+    bool Has(qsizetype offset, qsizetype count) const {
         return offset >= 0 && count >= 0 && offset <= FSize && count <= FSize - offset;
     }
     // The count bytes at offset, or an empty span when they are not all inside.
-    TMetafileBytes Mid(qsizetype offset, qsizetype count) const
-    {
+    TMetafileBytes Mid(qsizetype offset, qsizetype count) const {
         return Has(offset, count) ? TMetafileBytes(FData + offset, count) : TMetafileBytes();
     }
 
@@ -30,8 +28,7 @@ public:
     qint16 I16(qsizetype offset) const { return qint16(U16(offset)); }
     quint32 U32(qsizetype offset) const { return U16(offset) | quint32(U16(offset + 2)) << 16; }
     qint32 I32(qsizetype offset) const { return qint32(U32(offset)); }
-    float F32(qsizetype offset) const
-    {
+    float F32(qsizetype offset) const {
         const quint32 bits = U32(offset);
         float value;
         std::memcpy(&value, &bits, sizeof value);
@@ -39,16 +36,14 @@ public:
     }
 
     // count UTF-16LE code units at offset, as far as the span holds them.
-    QString Utf16(qsizetype offset, qsizetype count) const
-    {
+    QString Utf16(qsizetype offset, qsizetype count) const {
         QString text;
         for (qsizetype i = 0; i < count && Has(offset + 2 * i, 2); ++i)
             text.append(QChar(U16(offset + 2 * i)));
         return text;
     }
     // count bytes of 8-bit text at offset; empty when the span does not hold them all.
-    QString Latin1(qsizetype offset, qsizetype count) const
-    {
+    QString Latin1(qsizetype offset, qsizetype count) const {
         const TMetafileBytes text = Mid(offset, count);
         return QString::fromLatin1(text.Data(), text.Size());
     }

@@ -8,8 +8,7 @@ namespace {
 // RLE data can promise many pixels from few bytes; bounded so a damaged record stays cheap.
 constexpr qint64 MaxRlePixels = qint64(1) << 24;
 
-TMetafileDib Decode(const QByteArray& data, qint64 pixelOffset, bool bitsFollowHeader)
-{
+TMetafileDib Decode(const QByteArray& data, qint64 pixelOffset, bool bitsFollowHeader) {
     try {
         const TDibHeader header = ReadDibHeader(data, 0);
         const qint64 start = bitsFollowHeader ? header.EndOfHeader : pixelOffset;
@@ -25,16 +24,14 @@ TMetafileDib Decode(const QByteArray& data, qint64 pixelOffset, bool bitsFollowH
     }
 }
 
-}  // namespace
+} // namespace
 
-TMetafileDib DecodeMetafileDib(const TMetafileBytes& info, const TMetafileBytes& bits)
-{
+TMetafileDib DecodeMetafileDib(const TMetafileBytes& info, const TMetafileBytes& bits) {
     QByteArray data(info.Data(), info.Size());
     data.append(bits.Data(), bits.Size());
     return Decode(data, info.Size(), false);
 }
 
-TMetafileDib DecodeMetafileDib(const TMetafileBytes& packed)
-{
+TMetafileDib DecodeMetafileDib(const TMetafileBytes& packed) {
     return Decode(QByteArray(packed.Data(), packed.Size()), 0, true);
 }

@@ -7,7 +7,7 @@
 
 struct TMetafileDib {
     QImage Image;
-    bool BottomUp = false;  // the stored rows run from the bottom, so source y counts from there
+    bool BottomUp = false; // the stored rows run from the bottom, so source y counts from there
 };
 
 // Decodes a DIB given as its info header with colour table, and its pixel bits. Gives a null

@@ -5,40 +5,41 @@
 namespace {
 
 // Millimetres per logical unit of the fixed-scale map modes.
-double MillimetresPerUnit(int mode)
-{
+double MillimetresPerUnit(int mode) {
     switch (mode) {
-    case MM_LOMETRIC: return 0.1;
-    case MM_HIMETRIC: return 0.01;
-    case MM_LOENGLISH: return 0.254;
-    case MM_HIENGLISH: return 0.0254;
-    case MM_TWIPS: return 25.4 / 1440;
-    default: return 0;
+    case MM_LOMETRIC:
+        return 0.1;
+    case MM_HIMETRIC:
+        return 0.01;
+    case MM_LOENGLISH:
+        return 0.254;
+    case MM_HIENGLISH:
+        return 0.0254;
+    case MM_TWIPS:
+        return 25.4 / 1440;
+    default:
+        return 0;
     }
 }
 
-}  // namespace
+} // namespace
 
-void TMetafileMapping::SetMapMode(int mode)
-{
+void TMetafileMapping::SetMapMode(int mode) {
     if (mode >= MM_TEXT && mode <= MM_ANISOTROPIC)
         MapMode = mode;
 }
 
-void TMetafileMapping::SetWindowExt(const QSizeF& extent)
-{
+void TMetafileMapping::SetWindowExt(const QSizeF& extent) {
     if (extent.width() != 0 && extent.height() != 0)
         WindowExt = extent;
 }
 
-void TMetafileMapping::SetViewportExt(const QSizeF& extent)
-{
+void TMetafileMapping::SetViewportExt(const QSizeF& extent) {
     if (extent.width() != 0 && extent.height() != 0)
         ViewportExt = extent;
 }
 
-QTransform TMetafileMapping::ToDevice(const QSizeF& pixelsPerMm) const
-{
+QTransform TMetafileMapping::ToDevice(const QSizeF& pixelsPerMm) const {
     double scaleX = 1;
     double scaleY = 1;
     if (MapMode == MM_ISOTROPIC || MapMode == MM_ANISOTROPIC) {

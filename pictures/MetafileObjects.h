@@ -11,9 +11,9 @@
 
 // A font as a metafile describes it; sizes are in logical units.
 struct TLogFont {
-    qint32 Height = 0;      // < 0 character height, > 0 cell height, 0 a default size
+    qint32 Height = 0; // < 0 character height, > 0 cell height, 0 a default size
     qint32 Width = 0;
-    qint32 Escapement = 0;  // tenths of a degree, counter-clockwise
+    qint32 Escapement = 0; // tenths of a degree, counter-clockwise
     qint32 Weight = 400;
     bool Italic = false;
     bool Underline = false;
@@ -31,7 +31,8 @@ struct TMetafileObject {
 
 // A pen of the given style bits (low nibble the dash style, then caps and joins), width in
 // logical units (0 = one device pixel) and colour; dashes are used by the user style.
-QPen MakeMetafilePen(quint32 style, qreal width, const QColor& color, const QVector<qreal>& dashes = {});
+QPen MakeMetafilePen(quint32 style, qreal width, const QColor& color,
+                     const QVector<qreal>& dashes = {});
 // A solid (0), hollow (1) or hatched (2, with hatch 0..5) brush; other styles give solid.
 QBrush MakeMetafileBrush(quint32 style, const QColor& color, quint32 hatch);
 // A colour from a COLORREF (0x00BBGGRR).

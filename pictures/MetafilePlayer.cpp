@@ -10,70 +10,79 @@
 namespace {
 
 constexpr size_t MaxSavedStates = 1024;
-constexpr int MaxClipElements = 4096;     // a clip more complex than this is not combined further
-constexpr qreal EverythingMargin = 1e6;  // device units around the picture that count as "all"
+constexpr int MaxClipElements = 4096;   // a clip more complex than this is not combined further
+constexpr qreal EverythingMargin = 1e6; // device units around the picture that count as "all"
 
 enum : quint32 {
-    SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,
-    NOTSRCCOPY = 0x00330008, PATCOPY = 0x00F00021, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062,
+    SRCCOPY = 0x00CC0020,
+    SRCPAINT = 0x00EE0086,
+    SRCAND = 0x008800C6,
+    SRCINVERT = 0x00660046,
+    NOTSRCCOPY = 0x00330008,
+    PATCOPY = 0x00F00021,
+    BLACKNESS = 0x00000042,
+    WHITENESS = 0x00FF0062,
     DSTINVERT = 0x00550009,
 };
 
-bool Finite(const QTransform& t)
-{
-    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22())
-        && std::isfinite(t.dx()) && std::isfinite(t.dy()) && t.isAffine();
+bool Finite(const QTransform& t) {
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
+           std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy()) && t.isAffine();
 }
 
 // The angle of point on the ellipse in box, as QPainterPath's arcs measure it.
-qreal EllipseAngle(const QRectF& box, const QPointF& point)
-{
+qreal EllipseAngle(const QRectF& box, const QPointF& point) {
     const QPointF center = box.center();
-    return QLineF(0, 0, (point.x() - center.x()) / box.width() * 2, (point.y() - center.y()) / box.height() * 2).angle();
+    return QLineF(0, 0, (point.x() - center.x()) / box.width() * 2,
+                  (point.y() - center.y()) / box.height() * 2)
+        .angle();
 }
 
-}  // namespace
+} // namespace
 
 TMetafileCanvas::TMetafileCanvas(QPainter& painter, const QRectF& deviceArea, const QRectF& target,
                                  const QSizeF& pixelsPerMm, int objectCount)
-    : FPainter(painter), FTarget(target), FDeviceArea(deviceArea), FPixelsPerMm(pixelsPerMm), FObjects(objectCount)
-{
+    : FPainter(painter), FTarget(target), FDeviceArea(deviceArea), FPixelsPerMm(pixelsPerMm),
+      FObjects(objectCount) {
     FPainter.save();
     // A picture without area maps to nothing, so that Prepare refuses every drawing.
     const bool hasArea = deviceArea.width() != 0 && deviceArea.height() != 0;
-    FDeviceToTarget = QTransform::fromTranslate(-deviceArea.x(), -deviceArea.y())
-        * QTransform::fromScale(hasArea ? target.width() / deviceArea.width() : 0,
-                                hasArea ? target.height() / deviceArea.height() : 0)
-        * QTransform::fromTranslate(target.x(), target.y()) * FPainter.worldTransform();
+    FDeviceToTarget = QTransform::fromTranslate(-deviceArea.x(), -deviceArea.y()) *
+                      QTransform::fromScale(hasArea ? target.width() / deviceArea.width() : 0,
+                                            hasArea ? target.height() / deviceArea.height() : 0) *
+                      QTransform::fromTranslate(target.x(), target.y()) * FPainter.worldTransform();
     // Nothing lands outside the target; the metafile's own clip is applied within that, on a
     // second saved state that Prepare goes back to whenever the clip changes.
     FPainter.setClipRect(target, Qt::IntersectClip);
     FPainter.save();
 }
 
-TMetafileCanvas::~TMetafileCanvas()
-{
+TMetafileCanvas::~TMetafileCanvas() {
     FPainter.restore();
     FPainter.restore();
 }
 
-void TMetafileCanvas::Select(const TMetafileObject& object)
-{
+void TMetafileCanvas::Select(const TMetafileObject& object) {
     switch (object.Kind) {
-    case TMetafileObject::Pen: FState.Pen = object.PenValue; break;
-    case TMetafileObject::Brush: FState.Brush = object.BrushValue; break;
-    case TMetafileObject::Font: FState.Font = object.FontValue; break;
-    default: break;
+    case TMetafileObject::Pen:
+        FState.Pen = object.PenValue;
+        break;
+    case TMetafileObject::Brush:
+        FState.Brush = object.BrushValue;
+        break;
+    case TMetafileObject::Font:
+        FState.Font = object.FontValue;
+        break;
+    default:
+        break;
     }
 }
 
-QTransform TMetafileCanvas::LogicalToDevice() const
-{
+QTransform TMetafileCanvas::LogicalToDevice() const {
     return FState.Mapping.ToDevice(FPixelsPerMm);
 }
 
-bool TMetafileCanvas::Prepare(const QTransform& logicalToTarget)
-{
+bool TMetafileCanvas::Prepare(const QTransform& logicalToTarget) {
     if (!Finite(logicalToTarget) || !logicalToTarget.isInvertible())
         return false;
     if (FClipDirty) {
@@ -93,8 +102,7 @@ bool TMetafileCanvas::Prepare(const QTransform& logicalToTarget)
     return true;
 }
 
-void TMetafileCanvas::Paint(const QPainterPath& figure, bool fill, bool stroke)
-{
+void TMetafileCanvas::Paint(const QPainterPath& figure, bool fill, bool stroke) {
     if (!Prepare(LogicalToDevice() * FDeviceToTarget))
         return;
     QPainterPath path = figure;
@@ -105,8 +113,7 @@ void TMetafileCanvas::Paint(const QPainterPath& figure, bool fill, bool stroke)
         FPainter.strokePath(path, FState.Pen);
 }
 
-void TMetafileCanvas::Emit(const QPainterPath& figure, bool closed, bool continuing)
-{
+void TMetafileCanvas::Emit(const QPainterPath& figure, bool closed, bool continuing) {
     if (!FInPath) {
         Paint(figure, closed, true);
         return;
@@ -122,14 +129,12 @@ void TMetafileCanvas::Emit(const QPainterPath& figure, bool closed, bool continu
     FFigureOpen = continuing && !closed;
 }
 
-void TMetafileCanvas::MoveTo(const QPointF& point)
-{
+void TMetafileCanvas::MoveTo(const QPointF& point) {
     FState.Position = point;
     FFigureOpen = false;
 }
 
-void TMetafileCanvas::PolylineTo(const QPolygonF& points)
-{
+void TMetafileCanvas::PolylineTo(const QPolygonF& points) {
     if (points.isEmpty())
         return;
     QPainterPath figure(FState.Position);
@@ -139,8 +144,7 @@ void TMetafileCanvas::PolylineTo(const QPolygonF& points)
     Emit(figure, false, true);
 }
 
-void TMetafileCanvas::PolyBezierTo(const QPolygonF& points)
-{
+void TMetafileCanvas::PolyBezierTo(const QPolygonF& points) {
     const qsizetype count = points.size() - points.size() % 3;
     if (count == 0)
         return;
@@ -151,8 +155,7 @@ void TMetafileCanvas::PolyBezierTo(const QPolygonF& points)
     Emit(figure, false, true);
 }
 
-void TMetafileCanvas::Polyline(const QPolygonF& points)
-{
+void TMetafileCanvas::Polyline(const QPolygonF& points) {
     if (points.size() < 2)
         return;
     QPainterPath figure;
@@ -160,8 +163,7 @@ void TMetafileCanvas::Polyline(const QPolygonF& points)
     Emit(figure, false, false);
 }
 
-void TMetafileCanvas::PolyBezier(const QPolygonF& points)
-{
+void TMetafileCanvas::PolyBezier(const QPolygonF& points) {
     if (points.size() < 4)
         return;
     QPainterPath figure(points.first());
@@ -170,13 +172,12 @@ void TMetafileCanvas::PolyBezier(const QPolygonF& points)
     Emit(figure, false, false);
 }
 
-void TMetafileCanvas::Closed(const QPainterPath& figure)
-{
+void TMetafileCanvas::Closed(const QPainterPath& figure) {
     Emit(figure, true, false);
 }
 
-void TMetafileCanvas::Arc(const QRectF& box, const QPointF& start, const QPointF& end, TArcKind kind)
-{
+void TMetafileCanvas::Arc(const QRectF& box, const QPointF& start, const QPointF& end,
+                          TArcKind kind) {
     const QRectF ellipse = box.normalized();
     if (ellipse.width() <= 0 || ellipse.height() <= 0)
         return;
@@ -207,29 +208,25 @@ void TMetafileCanvas::Arc(const QRectF& box, const QPointF& start, const QPointF
     Emit(figure, true, false);
 }
 
-void TMetafileCanvas::BeginPath()
-{
+void TMetafileCanvas::BeginPath() {
     FInPath = true;
     FFigureOpen = false;
     FPath = QPainterPath();
 }
 
-void TMetafileCanvas::AbortPath()
-{
+void TMetafileCanvas::AbortPath() {
     FInPath = false;
     FPath = QPainterPath();
 }
 
-void TMetafileCanvas::CloseFigure()
-{
+void TMetafileCanvas::CloseFigure() {
     if (FInPath) {
         FPath.closeSubpath();
         FFigureOpen = false;
     }
 }
 
-void TMetafileCanvas::PaintPath(bool fill, bool stroke)
-{
+void TMetafileCanvas::PaintPath(bool fill, bool stroke) {
     // The path was kept in device coordinates; it is drawn back through the current mapping so
     // that the pen's width and the brush follow the mapping as well.
     const QTransform toDevice = LogicalToDevice();
@@ -241,8 +238,7 @@ void TMetafileCanvas::PaintPath(bool fill, bool stroke)
     Paint(toDevice.inverted().map(path), fill, stroke);
 }
 
-void TMetafileCanvas::SelectClipPath(TClipMode mode)
-{
+void TMetafileCanvas::SelectClipPath(TClipMode mode) {
     FInPath = false;
     QPainterPath path = FPath;
     FPath = QPainterPath();
@@ -250,16 +246,14 @@ void TMetafileCanvas::SelectClipPath(TClipMode mode)
     CombineClip(path, mode);
 }
 
-QPainterPath TMetafileCanvas::Everything() const
-{
+QPainterPath TMetafileCanvas::Everything() const {
     QPainterPath all;
-    all.addRect(FDeviceArea.normalized().adjusted(-EverythingMargin, -EverythingMargin, EverythingMargin,
-                                                  EverythingMargin));
+    all.addRect(FDeviceArea.normalized().adjusted(-EverythingMargin, -EverythingMargin,
+                                                  EverythingMargin, EverythingMargin));
     return all;
 }
 
-void TMetafileCanvas::CombineClip(const QPainterPath& device, TClipMode mode)
-{
+void TMetafileCanvas::CombineClip(const QPainterPath& device, TClipMode mode) {
     if (mode == TClipMode::Copy) {
         FState.Clip = device;
         FState.Clipped = true;
@@ -272,18 +266,26 @@ void TMetafileCanvas::CombineClip(const QPainterPath& device, TClipMode mode)
     if (current.elementCount() + device.elementCount() > MaxClipElements)
         return;
     switch (mode) {
-    case TClipMode::And: FState.Clip = current.intersected(device); break;
-    case TClipMode::Or: FState.Clip = current.united(device); break;
-    case TClipMode::Xor: FState.Clip = current.united(device).subtracted(current.intersected(device)); break;
-    case TClipMode::Diff: FState.Clip = current.subtracted(device); break;
-    default: return;
+    case TClipMode::And:
+        FState.Clip = current.intersected(device);
+        break;
+    case TClipMode::Or:
+        FState.Clip = current.united(device);
+        break;
+    case TClipMode::Xor:
+        FState.Clip = current.united(device).subtracted(current.intersected(device));
+        break;
+    case TClipMode::Diff:
+        FState.Clip = current.subtracted(device);
+        break;
+    default:
+        return;
     }
     FState.Clipped = true;
     FClipDirty = true;
 }
 
-void TMetafileCanvas::CombineClipRect(const QRectF& logical, TClipMode mode)
-{
+void TMetafileCanvas::CombineClipRect(const QRectF& logical, TClipMode mode) {
     QPainterPath rect;
     rect.addRect(logical.normalized());
     const QTransform toDevice = LogicalToDevice();
@@ -291,15 +293,13 @@ void TMetafileCanvas::CombineClipRect(const QRectF& logical, TClipMode mode)
         CombineClip(toDevice.map(rect), mode);
 }
 
-void TMetafileCanvas::ClearClip()
-{
+void TMetafileCanvas::ClearClip() {
     FState.Clipped = false;
     FState.Clip = QPainterPath();
     FClipDirty = true;
 }
 
-void TMetafileCanvas::OffsetClip(const QPointF& logicalOffset)
-{
+void TMetafileCanvas::OffsetClip(const QPointF& logicalOffset) {
     const QTransform toDevice = LogicalToDevice();
     if (!FState.Clipped || !Finite(toDevice))
         return;
@@ -310,14 +310,12 @@ void TMetafileCanvas::OffsetClip(const QPointF& logicalOffset)
     FClipDirty = true;
 }
 
-void TMetafileCanvas::SaveDC()
-{
+void TMetafileCanvas::SaveDC() {
     if (FSaved.size() < MaxSavedStates)
         FSaved.push_back(FState);
 }
 
-void TMetafileCanvas::RestoreDC(int level)
-{
+void TMetafileCanvas::RestoreDC(int level) {
     const qint64 count = qint64(FSaved.size());
     const qint64 keep = level < 0 ? count + level : qint64(level) - 1;
     if (keep < 0 || keep >= count)
@@ -327,9 +325,8 @@ void TMetafileCanvas::RestoreDC(int level)
     FClipDirty = true;
 }
 
-void TMetafileCanvas::Text(const QPointF& reference, const QString& text, const QVector<qreal>& advances,
-                           quint32 options, const QRectF& rect)
-{
+void TMetafileCanvas::Text(const QPointF& reference, const QString& text,
+                           const QVector<qreal>& advances, quint32 options, const QRectF& rect) {
     const QTransform toTarget = LogicalToDevice() * FDeviceToTarget;
     if (!Prepare(toTarget))
         return;
@@ -364,21 +361,22 @@ void TMetafileCanvas::Text(const QPointF& reference, const QString& text, const 
     }
 }
 
-void TMetafileCanvas::FillRegion(const QPainterPath& region, const QBrush& brush)
-{
+void TMetafileCanvas::FillRegion(const QPainterPath& region, const QBrush& brush) {
     if (Prepare(LogicalToDevice() * FDeviceToTarget))
         FPainter.fillPath(region, brush);
 }
 
-void TMetafileCanvas::Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop, qreal opacity)
-{
+void TMetafileCanvas::Image(const QImage& image, const QRectF& dest, const QRectF& source,
+                            quint32 rop, qreal opacity) {
     if (image.isNull() || dest.width() == 0 || dest.height() == 0)
         return;
     // A negative extent mirrors the picture along that axis.
-    const QTransform local(dest.width() < 0 ? -1 : 1, 0, 0, dest.height() < 0 ? -1 : 1, dest.x(), dest.y());
+    const QTransform local(dest.width() < 0 ? -1 : 1, 0, 0, dest.height() < 0 ? -1 : 1, dest.x(),
+                           dest.y());
     if (!Prepare(local * LogicalToDevice() * FDeviceToTarget))
         return;
-    const bool rasterOps = FPainter.paintEngine() && FPainter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    const bool rasterOps =
+        FPainter.paintEngine() && FPainter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
     FPainter.setOpacity(opacity);
     QImage picture = image;
     if (rop == NOTSRCCOPY)
@@ -389,11 +387,11 @@ void TMetafileCanvas::Image(const QImage& image, const QRectF& dest, const QRect
         FPainter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     else if (rasterOps && rop == SRCINVERT)
         FPainter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    FPainter.drawImage(QRectF(0, 0, std::abs(dest.width()), std::abs(dest.height())), picture, source);
+    FPainter.drawImage(QRectF(0, 0, std::abs(dest.width()), std::abs(dest.height())), picture,
+                       source);
 }
 
-void TMetafileCanvas::FillBlit(const QRectF& dest, quint32 rop)
-{
+void TMetafileCanvas::FillBlit(const QRectF& dest, quint32 rop) {
     if (!Prepare(LogicalToDevice() * FDeviceToTarget))
         return;
     const QRectF area = dest.normalized();
@@ -403,7 +401,8 @@ void TMetafileCanvas::FillBlit(const QRectF& dest, quint32 rop)
         FPainter.fillRect(area, Qt::black);
     else if (rop == WHITENESS)
         FPainter.fillRect(area, Qt::white);
-    else if (rop == DSTINVERT && FPainter.paintEngine() && FPainter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
+    else if (rop == DSTINVERT && FPainter.paintEngine() &&
+             FPainter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
         FPainter.setCompositionMode(QPainter::RasterOp_NotDestination);
         FPainter.fillRect(area, Qt::black);
     }

@@ -28,9 +28,9 @@ struct TDcState {
     quint32 TextAlign = 0;
     Qt::FillRule FillRule = Qt::OddEvenFill;
     bool Clockwise = false;
-    QPointF Position;     // logical
+    QPointF Position; // logical
     bool Clipped = false;
-    QPainterPath Clip;    // device coordinates, when Clipped
+    QPainterPath Clip; // device coordinates, when Clipped
 };
 
 enum class TArcKind { Arc, ArcTo, Chord, Pie };
@@ -45,8 +45,8 @@ public:
     // Draws on painter so that deviceArea (device coordinates) fills target; the device has
     // pixelsPerMm pixels per millimetre and an object table of objectCount entries. The
     // painter's state is restored when the canvas goes.
-    TMetafileCanvas(QPainter& painter, const QRectF& deviceArea, const QRectF& target, const QSizeF& pixelsPerMm,
-                    int objectCount);
+    TMetafileCanvas(QPainter& painter, const QRectF& deviceArea, const QRectF& target,
+                    const QSizeF& pixelsPerMm, int objectCount);
     ~TMetafileCanvas();
     TMetafileCanvas(const TMetafileCanvas&) = delete;
     TMetafileCanvas& operator=(const TMetafileCanvas&) = delete;
@@ -62,9 +62,9 @@ public:
     // and move it to their end; inside a path bracket every figure goes into the path.
     void MoveTo(const QPointF& point);
     void PolylineTo(const QPolygonF& points);
-    void PolyBezierTo(const QPolygonF& points);  // 3 points a segment
+    void PolyBezierTo(const QPolygonF& points); // 3 points a segment
     void Polyline(const QPolygonF& points);
-    void PolyBezier(const QPolygonF& points);    // a start point and 3 points a segment
+    void PolyBezier(const QPolygonF& points); // a start point and 3 points a segment
     // A closed figure, filled with the brush and outlined with the pen.
     void Closed(const QPainterPath& figure);
     void Arc(const QRectF& box, const QPointF& start, const QPointF& end, TArcKind kind);
@@ -91,11 +91,12 @@ public:
 
     // Draws text at reference (logical) or at the current position when the text alignment
     // says so; advances are logical distances to each next character (may be empty).
-    void Text(const QPointF& reference, const QString& text, const QVector<qreal>& advances, quint32 options,
-              const QRectF& rect);
+    void Text(const QPointF& reference, const QString& text, const QVector<qreal>& advances,
+              quint32 options, const QRectF& rect);
     // Copies source of image into dest (logical) with the raster operation rop, blended with
     // the given opacity.
-    void Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop, qreal opacity = 1);
+    void Image(const QImage& image, const QRectF& dest, const QRectF& source, quint32 rop,
+               qreal opacity = 1);
     // Fills a region (logical coordinates) with brush, outside any path bracket.
     void FillRegion(const QPainterPath& region, const QBrush& brush);
     // Fills dest (logical) as a blit without a source bitmap does (pattern, black, white).
@@ -118,6 +119,6 @@ private:
     TObjectTable FObjects;
     bool FInPath = false;
     bool FFigureOpen = false;
-    QPainterPath FPath;  // device coordinates
+    QPainterPath FPath; // device coordinates
     bool FClipDirty = true;
 };

@@ -8,10 +8,9 @@
 
 namespace {
 
-constexpr qreal DefaultFontHeight = 12;  // logical units, for a height of 0
+constexpr qreal DefaultFontHeight = 12; // logical units, for a height of 0
 
-QFont MakeFont(const TLogFont& logFont, qreal scale, qreal maxPixels)
-{
+QFont MakeFont(const TLogFont& logFont, qreal scale, qreal maxPixels) {
     QFont font(logFont.Face.isEmpty() ? QStringLiteral("Liberation Sans") : logFont.Face);
     font.setItalic(logFont.Italic);
     font.setUnderline(logFont.Underline);
@@ -31,10 +30,9 @@ QFont MakeFont(const TLogFont& logFont, qreal scale, qreal maxPixels)
     return font;
 }
 
-}  // namespace
+} // namespace
 
-qreal DrawMetafileText(QPainter& painter, const TTextRun& run)
-{
+qreal DrawMetafileText(QPainter& painter, const TTextRun& run) {
     const QFont font = MakeFont(run.Font, run.Scale, run.MaxPixels);
     const QFontMetricsF metrics(font);
     qreal width = 0;
@@ -62,7 +60,8 @@ qreal DrawMetafileText(QPainter& painter, const TTextRun& run)
     painter.translate(run.Origin);
     painter.rotate(-run.Font.Escapement / 10.0);
     if (run.Opaque)
-        painter.fillRect(QRectF(left, baseline - metrics.ascent(), width, metrics.height()), run.Background);
+        painter.fillRect(QRectF(left, baseline - metrics.ascent(), width, metrics.height()),
+                         run.Background);
     painter.setFont(font);
     painter.setPen(run.Color);
     if (run.Advances.isEmpty()) {

@@ -16,15 +16,15 @@ inline constexpr quint32 TA_BOTTOM = 8;
 inline constexpr quint32 TA_BASELINE = 24;
 
 struct TTextRun {
-    QPointF Origin;           // the reference point, target pixels
+    QPointF Origin; // the reference point, target pixels
     QString Text;
-    QVector<qreal> Advances;  // target pixels to each next character; empty = the font's own
+    QVector<qreal> Advances; // target pixels to each next character; empty = the font's own
     TLogFont Font;
-    qreal Scale = 1;          // target pixels per logical unit of the font's height
-    qreal MaxPixels = 1;      // the font is never made taller than this (target pixels)
+    qreal Scale = 1;     // target pixels per logical unit of the font's height
+    qreal MaxPixels = 1; // the font is never made taller than this (target pixels)
     quint32 Align = 0;
     QColor Color;
-    bool Opaque = false;      // fill the text's box with Background first
+    bool Opaque = false; // fill the text's box with Background first
     QColor Background;
 };
 

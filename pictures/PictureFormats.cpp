@@ -5,17 +5,18 @@
 #include "Gif.h"
 #include "Jpeg.h"
 
-void RegisterPictureFormats()
-{
+void RegisterPictureFormats() {
     TFileFormatsList& formats = FileFormats();
-    formats.Add(QStringLiteral("jpeg"), QStringLiteral("JPEG Image File"), &TJPEGImage::staticMetaObject);
-    formats.Add(QStringLiteral("jpg"), QStringLiteral("JPEG Image File"), &TJPEGImage::staticMetaObject);
+    formats.Add(QStringLiteral("jpeg"), QStringLiteral("JPEG Image File"),
+                &TJPEGImage::staticMetaObject);
+    formats.Add(QStringLiteral("jpg"), QStringLiteral("JPEG Image File"),
+                &TJPEGImage::staticMetaObject);
     formats.Add(QStringLiteral("ani"), QStringLiteral("ANI Image"), &TJvAni::staticMetaObject);
-    formats.Add(QStringLiteral("gif"), QStringLiteral("CompuServe GIF Image"), &TJvGIFImage::staticMetaObject);
+    formats.Add(QStringLiteral("gif"), QStringLiteral("CompuServe GIF Image"),
+                &TJvGIFImage::staticMetaObject);
 }
 
-void UnregisterPictureFormats()
-{
+void UnregisterPictureFormats() {
     TFileFormatsList& formats = FileFormats();
     formats.Remove(&TJvGIFImage::staticMetaObject);
     formats.Remove(&TJvAni::staticMetaObject);

@@ -11,4 +11,5 @@ class QPainter;
 // Plays data (a placeable metafile whose headers ReadWmfHeader read) with its bounding box
 // scaled into target. Unknown records are skipped; a record shorter than 3 words or past the end
 // of the data ends the playback. Never raises.
-void PlayWindowsMetafile(QPainter& painter, const QByteArray& data, const TWmfHeader& header, const QRectF& target);
+void PlayWindowsMetafile(QPainter& painter, const QByteArray& data, const TWmfHeader& header,
+                         const QRectF& target);

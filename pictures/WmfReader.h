@@ -6,10 +6,10 @@
 #include <QSize>
 
 struct TWmfHeader {
-    qint16 Left = 0, Top = 0, Right = 0, Bottom = 0;  // bounding box, logical units
+    qint16 Left = 0, Top = 0, Right = 0, Bottom = 0; // bounding box, logical units
     quint16 UnitsPerInch = 0;
-    quint16 Objects = 0;          // entries of the object table
-    qsizetype RecordsOffset = 0;  // where the first record starts
+    quint16 Objects = 0;         // entries of the object table
+    qsizetype RecordsOffset = 0; // where the first record starts
 
     // The bounding box as a rectangle in logical units.
     QRectF Box() const;

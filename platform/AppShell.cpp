@@ -79,7 +79,9 @@ void TApplication::OnTerminationSignal() {
         QCoreApplication::quit();
 }
 
-int TApplication::Run() { return QApplication::exec(); }
+int TApplication::Run() {
+    return QApplication::exec();
+}
 
 QString LastChanceText(const std::exception& error) {
     return QStringLiteral("Exception %1 in module %2 at %3.\n%4")

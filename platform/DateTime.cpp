@@ -7,11 +7,14 @@ const QDate Epoch(1899, 12, 30);
 constexpr double MillisecondsPerDay = 86400000.0;
 
 TDateTime FromParts(const QDate& date, const QTime& time) {
-    return static_cast<double>(Epoch.daysTo(date)) + time.msecsSinceStartOfDay() / MillisecondsPerDay;
+    return static_cast<double>(Epoch.daysTo(date)) +
+           time.msecsSinceStartOfDay() / MillisecondsPerDay;
 }
 } // namespace
 
-TDateTime Now() { return QDateTimeToDateTime(QDateTime::currentDateTime()); }
+TDateTime Now() {
+    return QDateTimeToDateTime(QDateTime::currentDateTime());
+}
 
 TDateTime QDateTimeToDateTime(const QDateTime& value) {
     if (!value.isValid())

@@ -25,7 +25,7 @@ private:
     class Name : public Base {                                                                     \
     public:                                                                                        \
         using Base::Base;                                                                          \
-        QString ClassName() const override { return QStringLiteral(#Name); }                      \
+        QString ClassName() const override { return QStringLiteral(#Name); }                       \
     };
 
 LX_DECLARE_EXCEPTION(EConvertError, Exception)
@@ -44,7 +44,7 @@ LX_DECLARE_EXCEPTION(EAssertionFailed, Exception)
 #define LX_ASSERT(condition)                                                                       \
     do {                                                                                           \
         if (!(condition))                                                                          \
-            RaiseAssertion(QStringLiteral("Assertion failure"), __FILE__, __LINE__);             \
+            RaiseAssertion(QStringLiteral("Assertion failure"), __FILE__, __LINE__);               \
     } while (false)
 
 #define LX_ASSERT_MSG(condition, text)                                                             \

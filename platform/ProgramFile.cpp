@@ -2,9 +2,13 @@
 
 #include <QFileInfo>
 
-QString ProgramFilePath() { return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget(); }
+QString ProgramFilePath() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
 
-QString ProgramFolder() { return QFileInfo(ProgramFilePath()).absolutePath(); }
+QString ProgramFolder() {
+    return QFileInfo(ProgramFilePath()).absolutePath();
+}
 
 namespace {
 qsizetype ExtensionStart(const QString& fileName) {

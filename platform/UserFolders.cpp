@@ -19,9 +19,13 @@ QString BaseFolder(const char* variable, const char* fallback) {
 }
 } // namespace
 
-QString UserConfigFolder() { return BaseFolder("XDG_CONFIG_HOME", ".config"); }
+QString UserConfigFolder() {
+    return BaseFolder("XDG_CONFIG_HOME", ".config");
+}
 
-QString UserDataFolder() { return BaseFolder("XDG_DATA_HOME", ".local/share"); }
+QString UserDataFolder() {
+    return BaseFolder("XDG_DATA_HOME", ".local/share");
+}
 
 bool ForceDirectories(const QString& path) {
     if (path.isEmpty())

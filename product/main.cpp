@@ -87,4 +87,3 @@ int main(int argc, char** argv) {
     UnregisterPictureFormats();
     return exitCode;
 }
-

@@ -52,8 +52,8 @@ int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const Q
         TLxWallpaper current;
         app.ReadWallpaper(current);
         if (!SameFileName(current.FileName, wallpaper.FileName)) {
-            QTextStream(stderr) << "velloria-desktop: the desktop did not take " << wallpaper.FileName
-                                << '\n';
+            QTextStream(stderr) << "velloria-desktop: the desktop did not take "
+                                << wallpaper.FileName << '\n';
             return 1;
         }
         QTextStream(stdout) << wallpaper.FileName << '\n';

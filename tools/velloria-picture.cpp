@@ -16,19 +16,20 @@ namespace {
 
 constexpr int MaxCanvasSide = 16384;
 
-int Usage()
-{
-    QTextStream(stderr) << "usage: velloria-picture info FILE | convert FILE OUT.bmp | draw FILE W H OUT.png\n";
+int Usage() {
+    QTextStream(stderr)
+        << "usage: velloria-picture info FILE | convert FILE OUT.bmp | draw FILE W H OUT.png\n";
     return 2;
 }
 
-QString Info(TPicture& picture)
-{
-    return QStringLiteral("%1 %2x%3").arg(picture.Graphic()->ClassName()).arg(picture.Width()).arg(picture.Height());
+QString Info(TPicture& picture) {
+    return QStringLiteral("%1 %2x%3")
+        .arg(picture.Graphic()->ClassName())
+        .arg(picture.Width())
+        .arg(picture.Height());
 }
 
-QString Convert(TPicture& picture, const QString& outName)
-{
+QString Convert(TPicture& picture, const QString& outName) {
     TBitmap bitmap;
     bitmap.Assign(picture.Graphic());
     bitmap.SaveToFile(outName);
@@ -36,10 +37,10 @@ QString Convert(TPicture& picture, const QString& outName)
     return QStringLiteral("TBitmap %1x%2 %3bpp").arg(bitmap.Width()).arg(bitmap.Height()).arg(bits);
 }
 
-QString Draw(TPicture& picture, int width, int height, const QString& outName)
-{
+QString Draw(TPicture& picture, int width, int height, const QString& outName) {
     if (width < 1 || height < 1 || width > MaxCanvasSide || height > MaxCanvasSide)
-        throw EConvertError(QStringLiteral("Canvas size %1 x %2 is out of range").arg(width).arg(height));
+        throw EConvertError(
+            QStringLiteral("Canvas size %1 x %2 is out of range").arg(width).arg(height));
     QImage canvas(width, height, QImage::Format_RGB32);
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
@@ -49,11 +50,13 @@ QString Draw(TPicture& picture, int width, int height, const QString& outName)
         QFile::remove(outName);
         throw EFCreateError(QStringLiteral("Cannot create file \"%1\".").arg(outName));
     }
-    return QStringLiteral("%1 drawn %2x%3").arg(picture.Graphic()->ClassName()).arg(width).arg(height);
+    return QStringLiteral("%1 drawn %2x%3")
+        .arg(picture.Graphic()->ClassName())
+        .arg(width)
+        .arg(height);
 }
 
-int ToSize(const QString& text)
-{
+int ToSize(const QString& text) {
     bool ok = false;
     const int value = text.toInt(&ok);
     if (!ok)
@@ -61,8 +64,7 @@ int ToSize(const QString& text)
     return value;
 }
 
-QString Run(const QStringList& args)
-{
+QString Run(const QStringList& args) {
     TPicture picture;
     picture.LoadFromFile(args[1]);
     if (args[0] == QLatin1String("info"))
@@ -72,18 +74,17 @@ QString Run(const QStringList& args)
     return Draw(picture, ToSize(args[2]), ToSize(args[3]), args[4]);
 }
 
-bool ValidArguments(const QStringList& args)
-{
+bool ValidArguments(const QStringList& args) {
     if (args.isEmpty())
         return false;
-    return (args[0] == QLatin1String("info") && args.size() == 2) || (args[0] == QLatin1String("convert") && args.size() == 3)
-        || (args[0] == QLatin1String("draw") && args.size() == 5);
+    return (args[0] == QLatin1String("info") && args.size() == 2) ||
+           (args[0] == QLatin1String("convert") && args.size() == 3) ||
+           (args[0] == QLatin1String("draw") && args.size() == 5);
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

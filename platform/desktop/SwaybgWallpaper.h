@@ -13,8 +13,8 @@ public:
     TSwaybgWallpaper(std::unique_ptr<IProcessRunner> runner, const QString& stateFolder);
 
     QString Name() const override;
-    // Starts "swaybg -i FILE -m tile|center|stretch -c #000000", then stops the swaybg we started before,
-    // and keeps the choice. False (and nothing changed) when swaybg cannot be started.
+    // Starts "swaybg -i FILE -m tile|center|stretch -c #000000", then stops the swaybg we started
+    // before, and keeps the choice. False (and nothing changed) when swaybg cannot be started.
     bool SetWallpaper(const QString& fileName, int style) override;
 
 private:

@@ -28,7 +28,8 @@ TEST_F(Application, OnlyOneInstanceAtATime) {
         TestApp second;
         FAIL() << "second instance created";
     } catch (const EAssertionFailed& error) {
-        EXPECT_TRUE(error.Message().startsWith("TLxBaseApplication instance already exists (LXApps, line"))
+        EXPECT_TRUE(
+            error.Message().startsWith("TLxBaseApplication instance already exists (LXApps, line"))
             << error.Message().toStdString();
     }
     EXPECT_EQ(TLxBaseApplication::Instance(), &first);
@@ -52,7 +53,8 @@ TEST_F(Application, DataFolderThatCannotBeCreated) {
         app.CreateDataFolder();
         FAIL();
     } catch (const ELXApplication& error) {
-        EXPECT_EQ(error.Message(), "Unable to create folder:\r" + Home.path() + "/cfg/Ornwick/Velloria/");
+        EXPECT_EQ(error.Message(),
+                  "Unable to create folder:\r" + Home.path() + "/cfg/Ornwick/Velloria/");
     }
 }
 

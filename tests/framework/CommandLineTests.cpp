@@ -17,8 +17,8 @@ struct Parsed {
 } // namespace
 
 TEST(CommandLine, EverySpellingOfNoConfigIsRecordedUnderItsLongName) {
-    for (const char* form : {"-noconfig", "/noconfig", "-nc", "/NC", "-NoConfig", "--noconfig",
-                                "--nc"}) {
+    for (const char* form :
+         {"-noconfig", "/noconfig", "-nc", "/NC", "-NoConfig", "--noconfig", "--nc"}) {
         Parsed parsed({QString(form)});
         EXPECT_TRUE(parsed.Line.HasOption("noconfig")) << form;
         EXPECT_EQ(parsed.Line.Values, QStringList{"noconfig= "}) << form;

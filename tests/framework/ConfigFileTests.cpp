@@ -4,8 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 namespace {
@@ -41,9 +41,9 @@ TEST_F(ConfigFile, ReadingRulesAndRewriteDropCommentsAndSpacing) {
     EXPECT_EQ(keys, (QStringList{"Key", ""}));
     file.WriteInteger("WINDOW", "left", 3);
     file.UpdateFile();
-    EXPECT_EQ(ReadWhole(Path), CrLf({"[Main]", "Key=some value", "nameless line", "",
-                                     "[window]", "Left=1", "", "[Window]", "left=3", "",
-                                     "[LXS:CONFIG:HEADER]", "SchemaVersion=1", ""}));
+    EXPECT_EQ(ReadWhole(Path),
+              CrLf({"[Main]", "Key=some value", "nameless line", "", "[window]", "Left=1", "",
+                    "[Window]", "left=3", "", "[LXS:CONFIG:HEADER]", "SchemaVersion=1", ""}));
 }
 
 TEST_F(ConfigFile, DuplicateEntriesAreKeptAndTheLastWins) {

@@ -18,8 +18,8 @@ TEST(TextValue, QuotedFormOnlyForWhitespace) {
 }
 
 TEST(TextValue, DecodingRoundTripsAndKeepsUnquotedTextAsStored) {
-    for (const char* text : {"x\ty", "50% off", "a=b c", "say \"hi\" now", " lead ", "line\r\nbreak",
-                                "Zürich Ünïcode ✓"})
+    for (const char* text : {"x\ty", "50% off", "a=b c", "say \"hi\" now", " lead ",
+                             "line\r\nbreak", "Zürich Ünïcode ✓"})
         EXPECT_EQ(DecodeTextValue(EncodeTextValue(text)), QString(text));
     EXPECT_EQ(DecodeTextValue("\"abc\""), "abc");
     EXPECT_EQ(DecodeTextValue("100%"), "100%");

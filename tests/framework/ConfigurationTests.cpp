@@ -51,7 +51,9 @@ TEST_F(Registry, FileNameFollowsTheApplicationName) {
 }
 
 TEST_F(Registry, FileNameCallbackWins) {
-    Config->OnGetFileName = [&](TLXConfiguration&, QString& name) { name = Home.path() + "/x.ini"; };
+    Config->OnGetFileName = [&](TLXConfiguration&, QString& name) {
+        name = Home.path() + "/x.ini";
+    };
     Config->SetAppName("Velloria");
     EXPECT_EQ(Config->FileName, Home.path() + "/x.ini");
 }
@@ -128,7 +130,8 @@ TEST_F(Registry, PartialAndUnreadableEntriesKeepDefaults) {
 TEST_F(Registry, SessionRecordNeedsExactlyFiftySixHexDigits) {
     RegisterProductSettings();
     const QByteArray good(56, 'A');
-    for (const QByteArray& stored : {QByteArray(54, 'A'), QByteArray(58, 'A'), good.left(55) + "G"}) {
+    for (const QByteArray& stored :
+         {QByteArray(54, 'A'), QByteArray(58, 'A'), good.left(55) + "G"}) {
         Store("[Velloria]\r\nSessionInfo=" + stored + "\r\n");
         Session = {};
         TLXConfiguration fresh;

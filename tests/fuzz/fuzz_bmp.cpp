@@ -12,9 +12,9 @@ namespace {
 constexpr qint64 FuzzPixelLimit = qint64(1) << 22;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const TDibHeader header = ReadBmpHeader(bytes).Dib;
         if (qint64(header.Width) * header.Height > FuzzPixelLimit)

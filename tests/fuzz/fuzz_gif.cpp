@@ -10,9 +10,9 @@ namespace {
 constexpr qint64 FuzzPixelLimit = qint64(1) << 22;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         for (const TGifFrameData& frame : ReadGif(bytes).Frames) {
             if (qint64(frame.Width) * frame.Height <= FuzzPixelLimit)

@@ -10,9 +10,9 @@ namespace {
 constexpr qint64 FuzzPixelLimit = qint64(1) << 18;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         const QSize imageSize = ReadJpegSize(bytes);
         if (qint64(imageSize.width()) * imageSize.height() <= FuzzPixelLimit)

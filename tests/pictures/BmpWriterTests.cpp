@@ -13,8 +13,7 @@
 namespace {
 
 // A width-5 image (odd, so every depth pads its rows) of 3 rows.
-TDib Sample(int bpp)
-{
+TDib Sample(int bpp) {
     if (bpp <= 8) {
         QImage image(5, 3, QImage::Format_Indexed8);
         QVector<QRgb> table;
@@ -37,8 +36,7 @@ TDib Sample(int bpp)
 
 class BmpWriterDepth : public ::testing::TestWithParam<int> {};
 
-TEST_P(BmpWriterDepth, RoundTripKeepsDepthAndPixels)
-{
+TEST_P(BmpWriterDepth, RoundTripKeepsDepthAndPixels) {
     const int bpp = GetParam();
     const TDib original = Sample(bpp);
     const TDib back = ReadBmp(WriteBmp(original));
@@ -57,8 +55,7 @@ TEST_P(BmpWriterDepth, RoundTripKeepsDepthAndPixels)
 
 INSTANTIATE_TEST_SUITE_P(EveryDepth, BmpWriterDepth, ::testing::Values(1, 4, 8, 16, 24, 32));
 
-TEST(BmpWriter, HeaderOffsetsSizesAndZeroPadding)
-{
+TEST(BmpWriter, HeaderOffsetsSizesAndZeroPadding) {
     const QByteArray bytes = WriteBmp(Sample(24));
     const qint64 stride = 16; // 5 * 3 = 15 bytes, padded to 16
     EXPECT_TRUE(bytes.startsWith("BM"));
@@ -75,15 +72,13 @@ TEST(BmpWriter, HeaderOffsetsSizesAndZeroPadding)
     EXPECT_EQ(PeekU32(indexed, 46), 256u);
 }
 
-TEST(BmpWriter, EmptyBitmapWritesAValidZeroSizeFile)
-{
+TEST(BmpWriter, EmptyBitmapWritesAValidZeroSizeFile) {
     const QByteArray bytes = WriteBmp(TDib{});
     EXPECT_EQ(bytes.size(), 54);
     EXPECT_TRUE(ReadBmp(bytes).IsEmpty());
 }
 
-TEST(TBitmapSave, UnwritablePlaceRaisesEFCreateErrorAndLeavesNoFile)
-{
+TEST(TBitmapSave, UnwritablePlaceRaisesEFCreateErrorAndLeavesNoFile) {
     QTemporaryDir dir;
     TBitmap bitmap;
     bitmap.AssignFromDib(Sample(24));
@@ -92,7 +87,8 @@ TEST(TBitmapSave, UnwritablePlaceRaisesEFCreateErrorAndLeavesNoFile)
         bitmap.SaveToFile(name);
         ADD_FAILURE() << "no exception";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Cannot create file \"%1\". No such file or directory").arg(name));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Cannot create file \"%1\". No such file or directory").arg(name));
     }
     EXPECT_FALSE(QFileInfo::exists(name));
     const QString good = dir.filePath(QStringLiteral("out.bmp"));

@@ -8,14 +8,12 @@
 
 namespace {
 
-QString CrashFile(const QString& name)
-{
+QString CrashFile(const QString& name) {
     return QDir::cleanPath(QStringLiteral(VELLORIA_TEST_DATA "/../../data/crash/") + name);
 }
 
 // "EClass: message" of the error loading the file raises, or "no error".
-QString LoadError(TGraphic& graphic, const QString& name)
-{
+QString LoadError(TGraphic& graphic, const QString& name) {
     try {
         graphic.LoadFromFile(CrashFile(name));
     } catch (const Exception& e) {
@@ -28,18 +26,18 @@ const QString InvalidIcon = QStringLiteral("EInvalidGraphic: Icon image is not v
 
 } // namespace
 
-TEST(CrashInputs, IconFilesEndInIconImageIsNotValid)
-{
-    for (const char* name : {"ico_truncated_dib_claims_huge_image.ico", "ico_png_size_product_overflow.ico"}) {
+TEST(CrashInputs, IconFilesEndInIconImageIsNotValid) {
+    for (const char* name :
+         {"ico_truncated_dib_claims_huge_image.ico", "ico_png_size_product_overflow.ico"}) {
         TIcon icon;
         EXPECT_EQ(LoadError(icon, QString::fromLatin1(name)), InvalidIcon) << name;
         EXPECT_TRUE(icon.Empty()) << name;
     }
 }
 
-TEST(CrashInputs, AnimatedCursorsEndInTheirFramesIconError)
-{
-    for (const char* name : {"ani_truncated_frame_claims_huge_strip.ani", "ani_png_frame_size_overflow.ani"}) {
+TEST(CrashInputs, AnimatedCursorsEndInTheirFramesIconError) {
+    for (const char* name :
+         {"ani_truncated_frame_claims_huge_strip.ani", "ani_png_frame_size_overflow.ani"}) {
         TJvAni ani;
         EXPECT_EQ(LoadError(ani, QString::fromLatin1(name)), InvalidIcon) << name;
         EXPECT_TRUE(ani.Empty()) << name;

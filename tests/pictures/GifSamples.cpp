@@ -10,8 +10,7 @@ constexpr int MaxCodes = 4096;
 
 class TBitWriter {
 public:
-    void Put(int code, int width)
-    {
+    void Put(int code, int width) {
         FBits |= quint32(code) << FCount;
         FCount += width;
         while (FCount >= 8) {
@@ -20,8 +19,7 @@ public:
             FCount -= 8;
         }
     }
-    QByteArray Finish()
-    {
+    QByteArray Finish() {
         if (FCount > 0)
             FBytes.append(char(FBits & 0xFF));
         return FBytes;
@@ -35,28 +33,24 @@ private:
 
 // The code width the decoder uses after the k-th code since the last clear: its table then
 // holds clear + 1 + k entries (it adds one per code from the second on).
-int WidthAfter(int clearCode, int codeSize, int k)
-{
+int WidthAfter(int clearCode, int codeSize, int k) {
     const int decoderNext = std::min(MaxCodes, clearCode + 1 + k);
     return std::clamp(int(std::bit_width(unsigned(decoderNext))), codeSize + 1, 12);
 }
 
-void PutWord(QByteArray& bytes, int value)
-{
+void PutWord(QByteArray& bytes, int value) {
     bytes.append(char(value & 0xFF));
     bytes.append(char((value >> 8) & 0xFF));
 }
 
-int TableBits(int count)
-{
+int TableBits(int count) {
     int bits = 1;
     while ((1 << bits) < count)
         ++bits;
     return bits;
 }
 
-void PutTable(QByteArray& bytes, const QList<QRgb>& table)
-{
+void PutTable(QByteArray& bytes, const QList<QRgb>& table) {
     for (QRgb colour : table) {
         bytes.append(char(qRed(colour)));
         bytes.append(char(qGreen(colour)));
@@ -64,8 +58,7 @@ void PutTable(QByteArray& bytes, const QList<QRgb>& table)
     }
 }
 
-QByteArray StoredOrder(const TGifSampleFrame& frame)
-{
+QByteArray StoredOrder(const TGifSampleFrame& frame) {
     if (!frame.Interlaced)
         return frame.Indexes;
     static constexpr int Passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
@@ -76,10 +69,9 @@ QByteArray StoredOrder(const TGifSampleFrame& frame)
     return stored;
 }
 
-}  // namespace
+} // namespace
 
-QByteArray EncodeGifLzw(const QByteArray& indexes, int codeSize, bool freezeWhenFull)
-{
+QByteArray EncodeGifLzw(const QByteArray& indexes, int codeSize, bool freezeWhenFull) {
     const int clearCode = 1 << codeSize;
     std::vector<int> codeOf(size_t(MaxCodes) * 256, -1);
     std::vector<int> generationOf(codeOf.size(), -1);
@@ -121,8 +113,7 @@ QByteArray EncodeGifLzw(const QByteArray& indexes, int codeSize, bool freezeWhen
     return writer.Finish();
 }
 
-QByteArray GifSubBlocks(const QByteArray& data)
-{
+QByteArray GifSubBlocks(const QByteArray& data) {
     QByteArray blocks;
     for (qsizetype pos = 0; pos < data.size(); pos += 255) {
         const QByteArray block = data.mid(pos, 255);
@@ -133,27 +124,25 @@ QByteArray GifSubBlocks(const QByteArray& data)
     return blocks;
 }
 
-TGifSampleWriter::TGifSampleWriter(int screenWidth, int screenHeight, const QList<QRgb>& globalTable,
-                                   const QByteArray& version)
-{
+TGifSampleWriter::TGifSampleWriter(int screenWidth, int screenHeight,
+                                   const QList<QRgb>& globalTable, const QByteArray& version) {
     FBytes = "GIF" + version;
     PutWord(FBytes, screenWidth);
     PutWord(FBytes, screenHeight);
-    FBytes.append(char(globalTable.isEmpty() ? 0 : 0x80 | (TableBits(int(globalTable.size())) - 1)));
+    FBytes.append(
+        char(globalTable.isEmpty() ? 0 : 0x80 | (TableBits(int(globalTable.size())) - 1)));
     FBytes.append(char(0));
     FBytes.append(char(0));
     PutTable(FBytes, globalTable);
 }
 
-void TGifSampleWriter::AddExtension(uchar label, const QByteArray& body)
-{
+void TGifSampleWriter::AddExtension(uchar label, const QByteArray& body) {
     FBytes.append(char(0x21));
     FBytes.append(char(label));
     FBytes.append(GifSubBlocks(body));
 }
 
-void TGifSampleWriter::AddFrame(const TGifSampleFrame& frame)
-{
+void TGifSampleWriter::AddFrame(const TGifSampleFrame& frame) {
     int codeSize = frame.CodeSize;
     if (codeSize == 0) {
         int largest = 1;
@@ -166,8 +155,7 @@ void TGifSampleWriter::AddFrame(const TGifSampleFrame& frame)
     AddRawFrame(sized, GifSubBlocks(EncodeGifLzw(StoredOrder(frame), codeSize)));
 }
 
-void TGifSampleWriter::AddRawFrame(const TGifSampleFrame& frame, const QByteArray& lzwData)
-{
+void TGifSampleWriter::AddRawFrame(const TGifSampleFrame& frame, const QByteArray& lzwData) {
     if (frame.TransparentIndex >= 0) {
         QByteArray control(4, char(0));
         control[0] = char(0x01);
@@ -188,8 +176,7 @@ void TGifSampleWriter::AddRawFrame(const TGifSampleFrame& frame, const QByteArra
     FBytes.append(lzwData);
 }
 
-QByteArray TGifSampleWriter::Bytes(bool withTrailer) const
-{
+QByteArray TGifSampleWriter::Bytes(bool withTrailer) const {
     return withTrailer ? FBytes + char(0x3B) : FBytes;
 }
 

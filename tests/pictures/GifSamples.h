@@ -16,11 +16,11 @@ QByteArray GifSubBlocks(const QByteArray& data);
 struct TGifSampleFrame {
     int Width = 0;
     int Height = 0;
-    QByteArray Indexes;         // Width x Height colour indexes, top row first
-    QList<QRgb> LocalTable;     // written when not empty (2, 4, 8 ... 256 entries)
-    bool Interlaced = false;    // the rows are then stored in the four-pass order
-    int TransparentIndex = -1;  // >= 0 writes a graphic control block before the frame
-    int CodeSize = 0;           // 0: the bits of the largest index, at least 2
+    QByteArray Indexes;        // Width x Height colour indexes, top row first
+    QList<QRgb> LocalTable;    // written when not empty (2, 4, 8 ... 256 entries)
+    bool Interlaced = false;   // the rows are then stored in the four-pass order
+    int TransparentIndex = -1; // >= 0 writes a graphic control block before the frame
+    int CodeSize = 0;          // 0: the bits of the largest index, at least 2
     int Left = 0;
     int Top = 0;
 };

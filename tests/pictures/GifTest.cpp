@@ -1,10 +1,10 @@
 // TJvGIFImage, its reader and its LZW decoder, on GIF files made by the test writer.
-#include "Bitmap.h"
 #include "Gif.h"
+#include "Bitmap.h"
 #include "GifLzw.h"
 #include "GifSamples.h"
-#include "SampleFiles.h"
 #include "Jpeg.h"
+#include "SampleFiles.h"
 
 #include <QRandomGenerator>
 
@@ -14,10 +14,10 @@
 
 namespace {
 
-const QList<QRgb> FourColours = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+const QList<QRgb> FourColours = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
+                                 qRgb(255, 255, 255)};
 
-TGifSampleFrame Frame(int width, int height, const QByteArray& indexes)
-{
+TGifSampleFrame Frame(int width, int height, const QByteArray& indexes) {
     TGifSampleFrame frame;
     frame.Width = width;
     frame.Height = height;
@@ -26,24 +26,21 @@ TGifSampleFrame Frame(int width, int height, const QByteArray& indexes)
 }
 
 // The first indexes of a 0, 1, 2, 3, 0, 1 ... pattern.
-QByteArray Cycle(int count, int period = 4)
-{
+QByteArray Cycle(int count, int period = 4) {
     QByteArray indexes;
     for (int i = 0; i < count; ++i)
         indexes.append(char(i % period));
     return indexes;
 }
 
-QByteArray OneFrameGif(const TGifSampleFrame& frame, const QByteArray& version = "89a")
-{
+QByteArray OneFrameGif(const TGifSampleFrame& frame, const QByteArray& version = "89a") {
     TGifSampleWriter writer(frame.Width, frame.Height, FourColours, version);
     writer.AddFrame(frame);
     return writer.Bytes();
 }
 
 // The message and class of what action raises, or "no error".
-QString Failure(const std::function<void()>& action)
-{
+QString Failure(const std::function<void()>& action) {
     try {
         action();
     } catch (const Exception& error) {
@@ -52,26 +49,24 @@ QString Failure(const std::function<void()>& action)
     return QStringLiteral("no error");
 }
 
-QByteArray Decode(const QByteArray& lzw, int codeSize, qsizetype pixelCount, int colourCount = 256)
-{
+QByteArray Decode(const QByteArray& lzw, int codeSize, qsizetype pixelCount,
+                  int colourCount = 256) {
     QByteArray out(pixelCount, char(0x77));
     DecodeGifLzw(reinterpret_cast<const uchar*>(lzw.constData()), lzw.size(), codeSize, colourCount,
                  reinterpret_cast<uchar*>(out.data()), pixelCount);
     return out;
 }
 
-}  // namespace
+} // namespace
 
-TEST(GifLzwTest, DecodesAHandAssembledStreamWithACodeDefinedByItsOwnUse)
-{
+TEST(GifLzwTest, DecodesAHandAssembledStreamWithACodeDefinedByItsOwnUse) {
     // Codes clear 4, 1, 6, 6 (6 first appears before the table holds it), end 5; the end code
     // is read with 4 bits because the table reached 8 entries.
     const QByteArray lzw("\x8C\x5D", 2);
     EXPECT_EQ(Decode(lzw, 2, 5), QByteArray(5, char(1)));
 }
 
-TEST(GifLzwTest, RoundTripsAcrossFullTablesClearedOrFrozen)
-{
+TEST(GifLzwTest, RoundTripsAcrossFullTablesClearedOrFrozen) {
     QByteArray noise(200000, Qt::Uninitialized);
     QRandomGenerator random(7);
     for (char& index : noise)
@@ -79,15 +74,15 @@ TEST(GifLzwTest, RoundTripsAcrossFullTablesClearedOrFrozen)
     for (bool freeze : {false, true}) {
         for (int codeSize : {8, 9}) {
             const QByteArray lzw = EncodeGifLzw(noise, codeSize, freeze);
-            EXPECT_EQ(Decode(lzw, codeSize, noise.size()), noise) << "freeze " << freeze << " size " << codeSize;
+            EXPECT_EQ(Decode(lzw, codeSize, noise.size()), noise)
+                << "freeze " << freeze << " size " << codeSize;
         }
     }
     const QByteArray twoColours = Cycle(50000, 2);
     EXPECT_EQ(Decode(EncodeGifLzw(twoColours, 2), 2, twoColours.size()), twoColours);
 }
 
-TEST(GifLzwTest, StopsAtTheEndOfOutputOrDataAndKeepsWhatItHas)
-{
+TEST(GifLzwTest, StopsAtTheEndOfOutputOrDataAndKeepsWhatItHas) {
     const QByteArray indexes = Cycle(100);
     const QByteArray lzw = EncodeGifLzw(indexes, 2);
     EXPECT_EQ(Decode(lzw, 2, 60), indexes.left(60));
@@ -96,13 +91,12 @@ TEST(GifLzwTest, StopsAtTheEndOfOutputOrDataAndKeepsWhatItHas)
     EXPECT_EQ(partial.right(10), QByteArray(10, char(0x77)));
 }
 
-TEST(GifLzwTest, LiteralsOutsideTheColourTableBecomeZero)
-{
-    EXPECT_EQ(Decode(EncodeGifLzw(QByteArray("\x01\x03\x02\x03", 4), 2), 2, 4, 2), QByteArray("\x01\x00\x00\x00", 4));
+TEST(GifLzwTest, LiteralsOutsideTheColourTableBecomeZero) {
+    EXPECT_EQ(Decode(EncodeGifLzw(QByteArray("\x01\x03\x02\x03", 4), 2), 2, 4, 2),
+              QByteArray("\x01\x00\x00\x00", 4));
 }
 
-TEST(GifLzwTest, CodesTheTableDoesNotHoldAreCorrupt)
-{
+TEST(GifLzwTest, CodesTheTableDoesNotHoldAreCorrupt) {
     const QString corrupt = QStringLiteral("EInvalidGraphicOperation: GIF encoded data is corrupt");
     // clear 4, then 7 (above the next free code 6)
     EXPECT_EQ(Failure([] { Decode(QByteArray("\x3C", 1), 2, 8); }), corrupt);
@@ -110,8 +104,7 @@ TEST(GifLzwTest, CodesTheTableDoesNotHoldAreCorrupt)
     EXPECT_EQ(Failure([] { Decode(QByteArray("\x34", 1), 2, 8); }), corrupt);
 }
 
-TEST(GifImageTest, AcceptsBothVersionsAndReportsTheFirstFramesOwnSize)
-{
+TEST(GifImageTest, AcceptsBothVersionsAndReportsTheFirstFramesOwnSize) {
     for (const QByteArray version : {"87a", "89a"}) {
         TGifSampleWriter writer(20, 10, FourColours, version);
         TGifSampleFrame first = Frame(5, 3, Cycle(15));
@@ -129,18 +122,17 @@ TEST(GifImageTest, AcceptsBothVersionsAndReportsTheFirstFramesOwnSize)
     }
 }
 
-TEST(GifImageTest, RefusesOtherSignaturesAndVersions)
-{
+TEST(GifImageTest, RefusesOtherSignaturesAndVersions) {
     const QString unknown = QStringLiteral("EInvalidGraphicOperation: Unknown GIF version");
     TJvGIFImage gif;
-    EXPECT_EQ(Failure([&] { gif.LoadFromBytes(OneFrameGif(Frame(2, 2, Cycle(4)), "88a")); }), unknown);
+    EXPECT_EQ(Failure([&] { gif.LoadFromBytes(OneFrameGif(Frame(2, 2, Cycle(4)), "88a")); }),
+              unknown);
     QByteArray notGif = OneFrameGif(Frame(2, 2, Cycle(4)));
     notGif[0] = 'J';
     EXPECT_EQ(Failure([&] { gif.LoadFromBytes(notGif); }), unknown);
 }
 
-TEST(GifImageTest, ReadsTheFourKnownExtensionsAndRefusesAnyOther)
-{
+TEST(GifImageTest, ReadsTheFourKnownExtensionsAndRefusesAnyOther) {
     TGifSampleWriter writer(2, 2, FourColours);
     writer.AddExtension(0xFF, "NETSCAPE2.0");
     writer.AddExtension(0xFE, "made by a test");
@@ -156,36 +148,39 @@ TEST(GifImageTest, ReadsTheFourKnownExtensionsAndRefusesAnyOther)
         bad.AddFrame(Frame(2, 2, Cycle(4)));
         const QString expected = label == 0x02 ? QStringLiteral("Unrecognized extension block: 02")
                                                : QStringLiteral("Unrecognized extension block: AB");
-        EXPECT_EQ(Failure([&] { gif.LoadFromBytes(bad.Bytes()); }), QStringLiteral("EInvalidGraphicOperation: ") + expected);
+        EXPECT_EQ(Failure([&] { gif.LoadFromBytes(bad.Bytes()); }),
+                  QStringLiteral("EInvalidGraphicOperation: ") + expected);
     }
     EXPECT_EQ(gif.Count(), 1);
 }
 
-TEST(GifImageTest, CodeSizeMustLieBetweenTwoAndNine)
-{
+TEST(GifImageTest, CodeSizeMustLieBetweenTwoAndNine) {
     for (int codeSize : {1, 2, 9, 10, 0, 255}) {
         TGifSampleFrame frame = Frame(4, 1, Cycle(4));
         frame.CodeSize = codeSize;
         TGifSampleWriter writer(4, 1, FourColours);
         const bool inRange = codeSize >= 2 && codeSize <= 9;
-        writer.AddRawFrame(frame, GifSubBlocks(inRange ? EncodeGifLzw(frame.Indexes, codeSize) : QByteArray("\x00", 1)));
+        writer.AddRawFrame(frame, GifSubBlocks(inRange ? EncodeGifLzw(frame.Indexes, codeSize)
+                                                       : QByteArray("\x00", 1)));
         TJvGIFImage gif;
         const QString failure = Failure([&] { gif.LoadFromBytes(writer.Bytes()); });
         if (inRange) {
             EXPECT_EQ(failure, QStringLiteral("no error")) << codeSize;
             EXPECT_EQ(gif.Frames(0).Bitmap().Image.pixelIndex(3, 0), 3);
         } else {
-            EXPECT_EQ(failure, QStringLiteral("EInvalidGraphicOperation: GIF code size not in range 2 to 9")) << codeSize;
+            EXPECT_EQ(failure,
+                      QStringLiteral("EInvalidGraphicOperation: GIF code size not in range 2 to 9"))
+                << codeSize;
         }
     }
 }
 
-TEST(GifImageTest, TruncatedFileIsAStreamReadErrorAndAStrayByteIsInvalid)
-{
+TEST(GifImageTest, TruncatedFileIsAStreamReadErrorAndAStrayByteIsInvalid) {
     const QByteArray gif = OneFrameGif(Frame(16, 16, Cycle(256)));
     const QString readError = QStringLiteral("EReadError: Stream read error");
     // inside the header, the screen, the global table, the image descriptor, the data
-    for (qsizetype length : {qsizetype(0), qsizetype(4), qsizetype(10), qsizetype(20), qsizetype(30), qsizetype(40), gif.size() - 3}) {
+    for (qsizetype length : {qsizetype(0), qsizetype(4), qsizetype(10), qsizetype(20),
+                             qsizetype(30), qsizetype(40), gif.size() - 3}) {
         TJvGIFImage image;
         EXPECT_EQ(Failure([&] { image.LoadFromBytes(gif.left(length)); }), readError) << length;
     }
@@ -197,8 +192,7 @@ TEST(GifImageTest, TruncatedFileIsAStreamReadErrorAndAStrayByteIsInvalid)
               QStringLiteral("EInvalidGraphicOperation: GIF image is not valid"));
 }
 
-TEST(GifImageTest, InterlacedRowsComeBackInPlace)
-{
+TEST(GifImageTest, InterlacedRowsComeBackInPlace) {
     // Row y holds index y % 4 in colour y / 4, so every row differs from its neighbours.
     QByteArray indexes;
     for (int y = 0; y < 13; ++y)
@@ -219,8 +213,7 @@ TEST(GifImageTest, InterlacedRowsComeBackInPlace)
         EXPECT_EQ(image.pixelIndex(1, y), y) << "row " << y;
 }
 
-TEST(GifImageTest, OtherFramesDecodeOnlyWhenAskedFor)
-{
+TEST(GifImageTest, OtherFramesDecodeOnlyWhenAskedFor) {
     TGifSampleWriter writer(4, 4, FourColours);
     writer.AddFrame(Frame(4, 4, Cycle(16)));
     TGifSampleFrame second = Frame(4, 4, {});
@@ -239,8 +232,7 @@ TEST(GifImageTest, OtherFramesDecodeOnlyWhenAskedFor)
     EXPECT_EQ(gif.Count(), 2);
 }
 
-TEST(GifImageTest, ConvertsTheCurrentFrameAtItsOwnSizeAndDepth)
-{
+TEST(GifImageTest, ConvertsTheCurrentFrameAtItsOwnSizeAndDepth) {
     const QList<QRgb> two = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
     QList<QRgb> many;
     for (int i = 0; i < 32; ++i)
@@ -267,8 +259,7 @@ TEST(GifImageTest, ConvertsTheCurrentFrameAtItsOwnSizeAndDepth)
     }
 }
 
-TEST(GifImageTest, TransparencyBelongsToTheFrameAfterItsControlBlock)
-{
+TEST(GifImageTest, TransparencyBelongsToTheFrameAfterItsControlBlock) {
     TGifSampleWriter writer(2, 2, FourColours);
     TGifSampleFrame first = Frame(2, 2, QByteArray("\x00\x02\x02\x01", 4));
     first.TransparentIndex = 2;
@@ -289,8 +280,7 @@ TEST(GifImageTest, TransparencyBelongsToTheFrameAfterItsControlBlock)
     EXPECT_FALSE(bitmap.Transparent());
 }
 
-TEST(GifImageTest, DrawShowsTransparentPixelsInTheirColourUnlessTheSwitchIsOn)
-{
+TEST(GifImageTest, DrawShowsTransparentPixelsInTheirColourUnlessTheSwitchIsOn) {
     TGifSampleFrame frame = Frame(2, 2, QByteArray("\x00\x02\x03\x01", 4));
     frame.TransparentIndex = 2;
     TGifSampleWriter writer(2, 2, FourColours);
@@ -312,8 +302,7 @@ TEST(GifImageTest, DrawShowsTransparentPixelsInTheirColourUnlessTheSwitchIsOn)
     EXPECT_EQ(transparent.pixel(1, 0), qRgb(9, 9, 9));
 }
 
-TEST(GifImageTest, FileWithoutFramesIsEmptyAndConvertsToAnEmptyBitmap)
-{
+TEST(GifImageTest, FileWithoutFramesIsEmptyAndConvertsToAnEmptyBitmap) {
     TJvGIFImage gif;
     gif.LoadFromBytes(TGifSampleWriter(8, 8, FourColours).Bytes());
     EXPECT_TRUE(gif.Empty());
@@ -324,8 +313,7 @@ TEST(GifImageTest, FileWithoutFramesIsEmptyAndConvertsToAnEmptyBitmap)
     EXPECT_TRUE(bitmap.Empty());
 }
 
-TEST(GifImageTest, FrameSizeIsBoundedBeforeAnythingIsAllocated)
-{
+TEST(GifImageTest, FrameSizeIsBoundedBeforeAnythingIsAllocated) {
     TGifSampleWriter atBound(1, 1, FourColours);
     TGifSampleFrame frame = Frame(16384, 16384, {});
     frame.CodeSize = 2;
@@ -340,8 +328,7 @@ TEST(GifImageTest, FrameSizeIsBoundedBeforeAnythingIsAllocated)
               QStringLiteral("EInvalidGraphicOperation: GIF image is not valid"));
 }
 
-TEST(GifImageTest, FrameWithoutColourTableUsesAGreyRamp)
-{
+TEST(GifImageTest, FrameWithoutColourTableUsesAGreyRamp) {
     TGifSampleWriter writer(4, 1);
     writer.AddFrame(Frame(4, 1, Cycle(4)));
     TJvGIFImage gif;
@@ -351,8 +338,7 @@ TEST(GifImageTest, FrameWithoutColourTableUsesAGreyRamp)
     EXPECT_EQ(image.pixel(3, 0), qRgb(255, 255, 255));
 }
 
-TEST(GifImageTest, AssignSharesFramesAndRefusesOtherClasses)
-{
+TEST(GifImageTest, AssignSharesFramesAndRefusesOtherClasses) {
     TGifSampleWriter writer(3, 2, FourColours);
     writer.AddFrame(Frame(3, 2, Cycle(6)));
     writer.AddFrame(Frame(1, 1, Cycle(1)));
@@ -363,7 +349,8 @@ TEST(GifImageTest, AssignSharesFramesAndRefusesOtherClasses)
     copy.Assign(source);
     EXPECT_EQ(copy.Count(), 2);
     EXPECT_EQ(copy.FrameIndex(), 1);
-    EXPECT_EQ(&copy.Frames(0).Bitmap().Image.constBits()[0], &source.Frames(0).Bitmap().Image.constBits()[0]);
+    EXPECT_EQ(&copy.Frames(0).Bitmap().Image.constBits()[0],
+              &source.Frames(0).Bitmap().Image.constBits()[0]);
 
     TJPEGImage jpeg;
     EXPECT_EQ(Failure([&] { copy.Assign(jpeg); }),

@@ -6,21 +6,20 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(ReadWholeFile, MissingFileRaisesEFOpenErrorWithFullNameAndReason)
-{
+TEST(ReadWholeFile, MissingFileRaisesEFOpenErrorWithFullNameAndReason) {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("missing.bmp"));
     try {
         ReadWholeFile(name);
         FAIL() << "no exception";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(name));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(name));
         EXPECT_EQ(e.ClassName(), QStringLiteral("EFOpenError"));
     }
 }
 
-TEST(ReadWholeFile, RelativeNameIsReportedAsFullName)
-{
+TEST(ReadWholeFile, RelativeNameIsReportedAsFullName) {
     const QString old = QDir::currentPath();
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
@@ -28,14 +27,14 @@ TEST(ReadWholeFile, RelativeNameIsReportedAsFullName)
         ReadWholeFile(QStringLiteral("nothing.ico"));
         ADD_FAILURE() << "no exception";
     } catch (const EFOpenError& e) {
-        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot open file \"%1/nothing.ico\"").arg(QDir(dir.path()).canonicalPath())))
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot open file \"%1/nothing.ico\"")
+                                               .arg(QDir(dir.path()).canonicalPath())))
             << e.Message().toStdString();
     }
     QDir::setCurrent(old);
 }
 
-TEST(ReadWholeFile, ReturnsEveryByteIncludingZeros)
-{
+TEST(ReadWholeFile, ReturnsEveryByteIncludingZeros) {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("a.bin")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -12,8 +12,7 @@ namespace {
 
 const QRgb Red = qRgb(255, 0, 0), Green = qRgb(0, 255, 0), Blue = qRgb(0, 0, 255);
 
-void ExpectInvalidIcon(const QByteArray& data)
-{
+void ExpectInvalidIcon(const QByteArray& data) {
     TIcon icon;
     try {
         icon.LoadFromBytes(data);
@@ -24,8 +23,7 @@ void ExpectInvalidIcon(const QByteArray& data)
     EXPECT_TRUE(icon.Empty());
 }
 
-QList<QRgb> Palette16(QRgb first)
-{
+QList<QRgb> Palette16(QRgb first) {
     QList<QRgb> palette(16, qRgb(0, 0, 0));
     palette[1] = first;
     return palette;
@@ -33,8 +31,7 @@ QList<QRgb> Palette16(QRgb first)
 
 } // namespace
 
-TEST(IconTypes, TypeZeroGivesTheStandardApplicationIcon)
-{
+TEST(IconTypes, TypeZeroGivesTheStandardApplicationIcon) {
     TIcon icon;
     icon.LoadFromBytes(U16(0) + U16(0) + U16(0));
     EXPECT_EQ(icon.Width(), 32);
@@ -44,8 +41,7 @@ TEST(IconTypes, TypeZeroGivesTheStandardApplicationIcon)
     EXPECT_EQ(icon.Dib().Image.pixel(15, 15), qRgb(255, 255, 255));
 }
 
-TEST(IconTypes, TypeOneLoadsAndTypeTwoIsRefused)
-{
+TEST(IconTypes, TypeOneLoadsAndTypeTwoIsRefused) {
     TIcon icon;
     icon.LoadFromBytes(SolidIcon(Red));
     EXPECT_EQ(icon.Width(), 32);
@@ -54,8 +50,7 @@ TEST(IconTypes, TypeOneLoadsAndTypeTwoIsRefused)
     ExpectInvalidIcon(IcoFile({{32, 32, 32, IconDib32(QImage(32, 32, QImage::Format_ARGB32))}}, 3));
 }
 
-TEST(IconTypes, CursorsAreTakenOnlyAsAnimationFrames)
-{
+TEST(IconTypes, CursorsAreTakenOnlyAsAnimationFrames) {
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Blue);
     TIcon frame;
@@ -64,15 +59,15 @@ TEST(IconTypes, CursorsAreTakenOnlyAsAnimationFrames)
     EXPECT_EQ(frame.Dib().Image.pixel(0, 0), Blue);
 }
 
-TEST(IconEntryChoice, ClosestToThirtyTwoThenClosestDepthFirstWins)
-{
+TEST(IconEntryChoice, ClosestToThirtyTwoThenClosestDepthFirstWins) {
     const QList<int> ones(16 * 16, 1), ones32(32 * 32, 1);
     QImage green(32, 32, QImage::Format_ARGB32);
     green.fill(Green);
-    const QByteArray file = IcoFile({{16, 16, 4, IconDib4(16, 16, Palette16(Red), ones)},
-                                     {32, 32, 4, IconDib4(32, 32, Palette16(Blue), ones32)},
-                                     {32, 32, 32, IconDib32(green)},
-                                     {48, 48, 32, IconDib32(QImage(48, 48, QImage::Format_ARGB32))}});
+    const QByteArray file =
+        IcoFile({{16, 16, 4, IconDib4(16, 16, Palette16(Red), ones)},
+                 {32, 32, 4, IconDib4(32, 32, Palette16(Blue), ones32)},
+                 {32, 32, 32, IconDib32(green)},
+                 {48, 48, 32, IconDib32(QImage(48, 48, QImage::Format_ARGB32))}});
     const TDib atTrueColour = ReadIco(file, 24);
     EXPECT_EQ(atTrueColour.Image.size(), QSize(32, 32));
     EXPECT_EQ(atTrueColour.BitsPerPixel, 32);
@@ -86,8 +81,7 @@ TEST(IconEntryChoice, ClosestToThirtyTwoThenClosestDepthFirstWins)
     EXPECT_EQ(ReadIco(twins, 4).Image.pixel(0, 0), Red);
 }
 
-TEST(IconMask, AndMaskHidesPixelsUnlessAlphaIsPresent)
-{
+TEST(IconMask, AndMaskHidesPixelsUnlessAlphaIsPresent) {
     QImage opaque(2, 2, QImage::Format_RGB32);
     opaque.fill(Red);
     const QList<QList<bool>> mask{{true, false}, {false, false}};
@@ -106,8 +100,7 @@ TEST(IconMask, AndMaskHidesPixelsUnlessAlphaIsPresent)
     EXPECT_EQ(alpha.Image.pixel(0, 0), qRgba(0, 0, 255, 128)); // mask ignored
 }
 
-TEST(IconMask, PngEntryKeepsItsAlpha)
-{
+TEST(IconMask, PngEntryKeepsItsAlpha) {
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     image.setPixel(4, 4, Green);
@@ -122,30 +115,28 @@ TEST(IconMask, PngEntryKeepsItsAlpha)
     EXPECT_EQ(qAlpha(dib.Image.pixel(5, 5)), 0);
 }
 
-TEST(IconDamage, BadDirectoriesAndEntriesAreNotValid)
-{
+TEST(IconDamage, BadDirectoriesAndEntriesAreNotValid) {
     const QByteArray good = SolidIcon(Red);
     ExpectInvalidIcon(QByteArray());
     ExpectInvalidIcon(good.left(5));
-    ExpectInvalidIcon(QByteArray(good).replace(0, 2, U16(1)));          // reserved field
+    ExpectInvalidIcon(QByteArray(good).replace(0, 2, U16(1)));           // reserved field
     ExpectInvalidIcon(U16(0) + U16(1) + U16(0));                         // no entries
     ExpectInvalidIcon(good.left(6 + 15));                                // directory cut short
     ExpectInvalidIcon(good.left(good.size() - 1));                       // image past the end
     ExpectInvalidIcon(QByteArray(good).replace(18, 4, U32(0xFFFFFFF0))); // offset past the end
     ExpectInvalidIcon(QByteArray(good).replace(22, 4, U32(41)));         // unknown DIB header
-    ExpectInvalidIcon(IcoFile({{32, 32, 32, QByteArray("\x89PNG\r\n\x1a\nbroken data here....", 28)}}));
+    ExpectInvalidIcon(
+        IcoFile({{32, 32, 32, QByteArray("\x89PNG\r\n\x1a\nbroken data here....", 28)}}));
 }
 
-TEST(IconDamage, FailedLoadKeepsTheOldImage)
-{
+TEST(IconDamage, FailedLoadKeepsTheOldImage) {
     TIcon icon;
     icon.LoadFromBytes(SolidIcon(Green, 16));
     EXPECT_THROW(icon.LoadFromBytes(QByteArray("junk", 4)), EInvalidGraphic);
     EXPECT_EQ(icon.Width(), 16);
 }
 
-TEST(IconConversion, AssigningToABitmapFailsAndLeavesItUnchanged)
-{
+TEST(IconConversion, AssigningToABitmapFailsAndLeavesItUnchanged) {
     TIcon icon;
     icon.LoadFromBytes(SolidIcon(Red));
     TBitmap bitmap;
@@ -162,8 +153,7 @@ TEST(IconConversion, AssigningToABitmapFailsAndLeavesItUnchanged)
     EXPECT_EQ(bitmap.Dib().Image.pixel(1, 1), Blue);
 }
 
-TEST(IconDrawing, StretchedThroughTheMask)
-{
+TEST(IconDrawing, StretchedThroughTheMask) {
     QImage image(2, 2, QImage::Format_ARGB32);
     image.fill(qRgba(255, 0, 0, 0)); // no alpha anywhere: the AND mask decides
     TIcon icon;

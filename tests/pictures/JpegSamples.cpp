@@ -8,8 +8,7 @@
 
 namespace {
 
-J_COLOR_SPACE InputSpace(TJpegSampleKind kind)
-{
+J_COLOR_SPACE InputSpace(TJpegSampleKind kind) {
     switch (kind) {
     case TJpegSampleKind::Grayscale:
         return JCS_GRAYSCALE;
@@ -21,8 +20,7 @@ J_COLOR_SPACE InputSpace(TJpegSampleKind kind)
 }
 
 // One row of samples in the order the compressor's input colour space wants them.
-void FillRow(const QImage& image, int y, TJpegSampleKind kind, std::vector<JSAMPLE>& row)
-{
+void FillRow(const QImage& image, int y, TJpegSampleKind kind, std::vector<JSAMPLE>& row) {
     const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     size_t i = 0;
     for (int x = 0; x < image.width(); ++x) {
@@ -39,10 +37,9 @@ void FillRow(const QImage& image, int y, TJpegSampleKind kind, std::vector<JSAMP
     }
 }
 
-}  // namespace
+} // namespace
 
-QByteArray MakeJpeg(const QImage& source, TJpegSampleKind kind, int quality)
-{
+QByteArray MakeJpeg(const QImage& source, TJpegSampleKind kind, int quality) {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
@@ -54,7 +51,9 @@ QByteArray MakeJpeg(const QImage& source, TJpegSampleKind kind, int quality)
     info.image_width = JDIMENSION(image.width());
     info.image_height = JDIMENSION(image.height());
     info.in_color_space = InputSpace(kind);
-    info.input_components = kind == TJpegSampleKind::Grayscale ? 1 : kind == TJpegSampleKind::Cmyk ? 4 : 3;
+    info.input_components = kind == TJpegSampleKind::Grayscale ? 1
+                            : kind == TJpegSampleKind::Cmyk    ? 4
+                                                               : 3;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     if (kind == TJpegSampleKind::Progressive)
@@ -73,8 +72,7 @@ QByteArray MakeJpeg(const QImage& source, TJpegSampleKind kind, int quality)
     return jpeg;
 }
 
-qsizetype FindJpegMarker(const QByteArray& jpeg, uchar code)
-{
+qsizetype FindJpegMarker(const QByteArray& jpeg, uchar code) {
     const char marker[2] = {char(0xFF), char(code)};
     return jpeg.indexOf(QByteArrayView(marker, 2), 2);
 }

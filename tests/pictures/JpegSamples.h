@@ -8,7 +8,8 @@ enum class TJpegSampleKind { Colour, Grayscale, Progressive, Cmyk };
 
 // Compresses image (any format; converted to RGB, or taken as C, M, Y, K bytes from the red,
 // green, blue and alpha of ARGB32 for Cmyk) at the given quality.
-QByteArray MakeJpeg(const QImage& image, TJpegSampleKind kind = TJpegSampleKind::Colour, int quality = 95);
+QByteArray MakeJpeg(const QImage& image, TJpegSampleKind kind = TJpegSampleKind::Colour,
+                    int quality = 95);
 
 // The offset of the first marker 0xFF code in jpeg after the start marker, or -1.
 qsizetype FindJpegMarker(const QByteArray& jpeg, uchar code);

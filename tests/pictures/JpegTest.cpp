@@ -1,11 +1,11 @@
 // TJPEGImage and its libjpeg decoder, on JPEG files made by libjpeg's own compressor.
-#include "Bitmap.h"
 #include "Jpeg.h"
+#include "Bitmap.h"
 #include "JpegSamples.h"
 #include "SampleFiles.h"
 
-#include <QPainter>
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,33 +13,32 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace {
 
 // Quadrants red, green, blue and white, each 16 x 16 (whole blocks, so they stay clean).
-QImage Quadrants()
-{
+QImage Quadrants() {
     QImage image(32, 32, QImage::Format_RGB32);
-    const QRgb colours[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+    const QRgb colours[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
+                             qRgb(255, 255, 255)};
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
             image.setPixel(x, y, colours[(y / 16) * 2 + x / 16]);
     return image;
 }
 
-QImage GreyRamp(int width, int height)
-{
+QImage GreyRamp(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x * 255 / (width - 1), x * 255 / (width - 1), x * 255 / (width - 1)));
+            image.setPixel(
+                x, y, qRgb(x * 255 / (width - 1), x * 255 / (width - 1), x * 255 / (width - 1)));
     return image;
 }
 
-void ExpectNear(QRgb actual, QRgb expected, int tolerance = 12)
-{
+void ExpectNear(QRgb actual, QRgb expected, int tolerance = 12) {
     EXPECT_NEAR(qRed(actual), qRed(expected), tolerance);
     EXPECT_NEAR(qGreen(actual), qGreen(expected), tolerance);
     EXPECT_NEAR(qBlue(actual), qBlue(expected), tolerance);
@@ -47,16 +46,14 @@ void ExpectNear(QRgb actual, QRgb expected, int tolerance = 12)
 
 // Points a component of the frame header at quantisation table 3, which the file never defines:
 // the header still reads, the image data cannot be decoded.
-QByteArray WithUndefinedQuantTable(QByteArray jpeg)
-{
+QByteArray WithUndefinedQuantTable(QByteArray jpeg) {
     const qsizetype frame = FindJpegMarker(jpeg, 0xC0);
     // marker(2) length(2) precision(1) height(2) width(2) count(1), then id, sampling, table
     jpeg[frame + 10 + 2] = char(3);
     return jpeg;
 }
 
-QByteArray WithSize(QByteArray jpeg, int width, int height)
-{
+QByteArray WithSize(QByteArray jpeg, int width, int height) {
     const qsizetype frame = FindJpegMarker(jpeg, 0xC0);
     jpeg[frame + 5] = char(height >> 8);
     jpeg[frame + 6] = char(height & 0xFF);
@@ -65,8 +62,7 @@ QByteArray WithSize(QByteArray jpeg, int width, int height)
     return jpeg;
 }
 
-QString JpegErrorText(int code)
-{
+QString JpegErrorText(int code) {
     return QStringLiteral("JPEG error #%1").arg(code);
 }
 
@@ -75,10 +71,9 @@ protected:
     void TearDown() override { TJPEGImage::SetEightBitDisplay(false); }
 };
 
-}  // namespace
+} // namespace
 
-TEST_F(JpegImageTest, LoadReadsTheSizeFromTheFileHeader)
-{
+TEST_F(JpegImageTest, LoadReadsTheSizeFromTheFileHeader) {
     QTemporaryDir folder;
     const QString fileName = folder.filePath(QStringLiteral("photo.jpg"));
     QFile file(fileName);
@@ -94,8 +89,7 @@ TEST_F(JpegImageTest, LoadReadsTheSizeFromTheFileHeader)
     EXPECT_FALSE(jpeg.Empty());
 }
 
-TEST_F(JpegImageTest, ColourFileConvertsToTwentyFourBitsAtFullSize)
-{
+TEST_F(JpegImageTest, ColourFileConvertsToTwentyFourBitsAtFullSize) {
     for (TJpegSampleKind kind : {TJpegSampleKind::Colour, TJpegSampleKind::Progressive}) {
         TJPEGImage jpeg;
         jpeg.LoadFromBytes(MakeJpeg(Quadrants(), kind));
@@ -112,8 +106,7 @@ TEST_F(JpegImageTest, ColourFileConvertsToTwentyFourBitsAtFullSize)
     }
 }
 
-TEST_F(JpegImageTest, GrayscaleFileGivesEightBitsOfAtMost236Colours)
-{
+TEST_F(JpegImageTest, GrayscaleFileGivesEightBitsOfAtMost236Colours) {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(MakeJpeg(GreyRamp(256, 16), TJpegSampleKind::Grayscale));
     TBitmap bitmap;
@@ -137,8 +130,7 @@ TEST_F(JpegImageTest, GrayscaleFileGivesEightBitsOfAtMost236Colours)
     }
 }
 
-TEST_F(JpegImageTest, EightBitDisplayQuantisesColourFilesToo)
-{
+TEST_F(JpegImageTest, EightBitDisplayQuantisesColourFilesToo) {
     TJPEGImage::SetEightBitDisplay(true);
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(MakeJpeg(Quadrants()));
@@ -149,8 +141,7 @@ TEST_F(JpegImageTest, EightBitDisplayQuantisesColourFilesToo)
     ExpectNear(dib.Image.pixel(4, 27), qRgb(0, 0, 255), 24);
 }
 
-TEST_F(JpegImageTest, CmykFileWithAdobeMarkerGivesInvertedInks)
-{
+TEST_F(JpegImageTest, CmykFileWithAdobeMarkerGivesInvertedInks) {
     // The compressor marks four-colour files with the Adobe marker: samples are stored inverted,
     // so C=255 M=0 Y=255 K=255 means no cyan, full magenta, no yellow, no black.
     QImage inks(16, 16, QImage::Format_ARGB32);
@@ -162,8 +153,7 @@ TEST_F(JpegImageTest, CmykFileWithAdobeMarkerGivesInvertedInks)
     ExpectNear(dib.Image.pixel(8, 8), qRgb(255, 0, 255));
 }
 
-TEST_F(JpegImageTest, DamagedImageDataLoadsAndFailsAtFirstDrawAndConvert)
-{
+TEST_F(JpegImageTest, DamagedImageDataLoadsAndFailsAtFirstDrawAndConvert) {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(WithUndefinedQuantTable(MakeJpeg(Quadrants())));
     EXPECT_EQ(jpeg.Width(), 32);
@@ -185,15 +175,15 @@ TEST_F(JpegImageTest, DamagedImageDataLoadsAndFailsAtFirstDrawAndConvert)
     EXPECT_EQ(bitmap.Width(), 3);
 }
 
-TEST_F(JpegImageTest, NonJpegFileFailsAtLoadAndKeepsThePreviousImage)
-{
+TEST_F(JpegImageTest, NonJpegFileFailsAtLoadAndKeepsThePreviousImage) {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(MakeJpeg(QImage(5, 4, QImage::Format_RGB32)));
     struct Case {
         QByteArray Data;
         int Code;
     };
-    for (const Case& test : {Case{"BM not a jpeg at all", JERR_NO_SOI}, Case{QByteArray(), JERR_INPUT_EMPTY}}) {
+    for (const Case& test :
+         {Case{"BM not a jpeg at all", JERR_NO_SOI}, Case{QByteArray(), JERR_INPUT_EMPTY}}) {
         try {
             jpeg.LoadFromBytes(test.Data);
             FAIL() << "loaded " << test.Data.constData();
@@ -205,8 +195,7 @@ TEST_F(JpegImageTest, NonJpegFileFailsAtLoadAndKeepsThePreviousImage)
     EXPECT_EQ(jpeg.Bitmap().Image.height(), 4);
 }
 
-TEST_F(JpegImageTest, TruncatedImageDataDecodesWithoutError)
-{
+TEST_F(JpegImageTest, TruncatedImageDataDecodesWithoutError) {
     // Running out of data is only a warning for the library: the missing rows come out grey.
     const QByteArray jpeg = MakeJpeg(Quadrants());
     TJPEGImage image;
@@ -215,23 +204,22 @@ TEST_F(JpegImageTest, TruncatedImageDataDecodesWithoutError)
     ExpectNear(image.Bitmap().Image.pixel(28, 28), qRgb(128, 128, 128), 20);
 }
 
-TEST_F(JpegImageTest, HeaderSizeIsBoundedBeforeAnythingIsDecoded)
-{
+TEST_F(JpegImageTest, HeaderSizeIsBoundedBeforeAnythingIsDecoded) {
     const QByteArray jpeg = MakeJpeg(QImage(8, 8, QImage::Format_RGB32));
     EXPECT_EQ(ReadJpegSize(WithSize(jpeg, 16384, 16384)), QSize(16384, 16384));
     try {
         ReadJpegSize(WithSize(jpeg, 16385, 16384));
         FAIL() << "a header above the pixel bound was accepted";
     } catch (const EJPEG& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("JPEG image is too large (16385 x 16384 pixels)"));
+        EXPECT_EQ(error.Message(),
+                  QStringLiteral("JPEG image is too large (16385 x 16384 pixels)"));
     }
     TJPEGImage image;
     EXPECT_THROW(image.LoadFromBytes(WithSize(jpeg, 65000, 65000)), EJPEG);
     EXPECT_TRUE(image.Empty());
 }
 
-TEST_F(JpegImageTest, DrawStretchesByDroppingAndRepeatingPixels)
-{
+TEST_F(JpegImageTest, DrawStretchesByDroppingAndRepeatingPixels) {
     TJPEGImage jpeg;
     jpeg.LoadFromBytes(MakeJpeg(Quadrants(), TJpegSampleKind::Colour, 100));
     const QImage canvas = DrawnInto(jpeg, QSize(6, 4), QRect(1, 0, 4, 4), qRgb(0, 0, 0));
@@ -243,11 +231,10 @@ TEST_F(JpegImageTest, DrawStretchesByDroppingAndRepeatingPixels)
     EXPECT_EQ(canvas.pixel(5, 3), qRgb(0, 0, 0));
 }
 
-TEST_F(JpegImageTest, InputThatOnceLeakedTheDecompressorFailsCleanly)
-{
+TEST_F(JpegImageTest, InputThatOnceLeakedTheDecompressorFailsCleanly) {
     // Found by fuzzing: the decompressor was not released when reading the header failed.
-    const QString fileName =
-        QDir::cleanPath(QStringLiteral(VELLORIA_TEST_DATA "/../../data/crash/jpeg_leak_when_open_fails.jpg"));
+    const QString fileName = QDir::cleanPath(
+        QStringLiteral(VELLORIA_TEST_DATA "/../../data/crash/jpeg_leak_when_open_fails.jpg"));
     ASSERT_TRUE(QFile::exists(fileName));
     TJPEGImage jpeg;
     try {
@@ -255,12 +242,12 @@ TEST_F(JpegImageTest, InputThatOnceLeakedTheDecompressorFailsCleanly)
         jpeg.Bitmap();
         FAIL() << "no error";
     } catch (const EJPEG& error) {
-        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("JPEG error #"))) << qPrintable(error.Message());
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("JPEG error #")))
+            << qPrintable(error.Message());
     }
 }
 
-TEST_F(JpegImageTest, AssignSharesTheFileAndTheDecodedImage)
-{
+TEST_F(JpegImageTest, AssignSharesTheFileAndTheDecodedImage) {
     TJPEGImage source;
     source.LoadFromBytes(MakeJpeg(Quadrants()));
     const uchar* pixels = source.Bitmap().Image.constBits();

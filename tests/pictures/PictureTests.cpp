@@ -24,18 +24,17 @@ public:
 
 namespace {
 
-const QRgb Red = qRgb(255, 0, 0), Green = qRgb(0, 255, 0), Blue = qRgb(0, 0, 255), White = qRgb(255, 255, 255);
+const QRgb Red = qRgb(255, 0, 0), Green = qRgb(0, 255, 0), Blue = qRgb(0, 0, 255),
+           White = qRgb(255, 255, 255);
 
 // Registers the start-up rows once for the whole test program.
-const TFileFormatsList& Registered()
-{
+const TFileFormatsList& Registered() {
     static const bool done = (RegisterPictureFormats(), true);
     Q_UNUSED(done);
     return FileFormats();
 }
 
-QString LoadError(TPicture& picture, const QString& fileName)
-{
+QString LoadError(TPicture& picture, const QString& fileName) {
     try {
         picture.LoadFromFile(fileName);
     } catch (const Exception& e) {
@@ -46,40 +45,42 @@ QString LoadError(TPicture& picture, const QString& fileName)
 
 } // namespace
 
-TEST(FormatRegistry, MaskListAndFilterForEveryGraphic)
-{
+TEST(FormatRegistry, MaskListAndFilterForEveryGraphic) {
     const TFileFormatsList& formats = Registered();
     EXPECT_EQ(formats.MaskList(&TGraphic::staticMetaObject),
               QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
     EXPECT_EQ(formats.Filter(&TGraphic::staticMetaObject),
-              QStringLiteral("All (*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;"
-                             "*.emf;*.wmf|CompuServe GIF Image (*.gif)|*.gif|ANI Image (*.ani)|*.ani|JPEG Image File (*.jpg)|"
-                             "*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced "
+              QStringLiteral("All "
+                             "(*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.ani;*.jpg;"
+                             "*.jpeg;*.bmp;*.ico;"
+                             "*.emf;*.wmf|CompuServe GIF Image (*.gif)|*.gif|ANI Image "
+                             "(*.ani)|*.ani|JPEG Image File (*.jpg)|"
+                             "*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons "
+                             "(*.ico)|*.ico|Enhanced "
                              "Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
 }
 
-TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain)
-{
+TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain) {
     Registered();
     UnregisterPictureFormats();
-    EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject), QStringLiteral("*.bmp;*.ico;*.emf;*.wmf"));
+    EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
+              QStringLiteral("*.bmp;*.ico;*.emf;*.wmf"));
     RegisterPictureFormats();
     EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
               QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
 }
 
-TEST(FormatRegistry, OneMatchingRowHasNoAllEntry)
-{
+TEST(FormatRegistry, OneMatchingRowHasNoAllEntry) {
     const TFileFormatsList& formats = Registered();
     EXPECT_EQ(formats.MaskList(&TBitmap::staticMetaObject), QStringLiteral("*.bmp"));
     EXPECT_EQ(formats.Filter(&TBitmap::staticMetaObject), QStringLiteral("Bitmaps (*.bmp)|*.bmp"));
     EXPECT_EQ(formats.Filter(&TMetafile::staticMetaObject),
-              QStringLiteral("All (*.emf;*.wmf)|*.emf;*.wmf|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
+              QStringLiteral("All (*.emf;*.wmf)|*.emf;*.wmf|Enhanced Metafiles "
+                             "(*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
     EXPECT_EQ(formats.MaskList(&TDerivedBitmap::staticMetaObject), QString());
 }
 
-TEST(FormatRegistry, FindIgnoresCaseAndTheNewestRowWins)
-{
+TEST(FormatRegistry, FindIgnoresCaseAndTheNewestRowWins) {
     TFileFormatsList formats;
     EXPECT_EQ(formats.FindExt(QStringLiteral("BMP")), &TBitmap::staticMetaObject);
     EXPECT_EQ(formats.FindExt(QStringLiteral("jpe")), nullptr);
@@ -89,12 +90,13 @@ TEST(FormatRegistry, FindIgnoresCaseAndTheNewestRowWins)
     EXPECT_EQ(formats.FindExt(QStringLiteral("bmp")), &TDerivedBitmap::staticMetaObject);
 }
 
-TEST(FormatRegistry, RemovingAClassRemovesItsDerivedClassesRows)
-{
+TEST(FormatRegistry, RemovingAClassRemovesItsDerivedClassesRows) {
     TFileFormatsList formats;
-    formats.Add(QStringLiteral("dib"), QStringLiteral("Derived"), &TDerivedBitmap::staticMetaObject);
+    formats.Add(QStringLiteral("dib"), QStringLiteral("Derived"),
+                &TDerivedBitmap::staticMetaObject);
     formats.Add(QString(), QStringLiteral("No extension"), &TIcon::staticMetaObject);
-    EXPECT_EQ(formats.MaskList(&TIcon::staticMetaObject), QStringLiteral("*.ico")); // empty extension skipped
+    EXPECT_EQ(formats.MaskList(&TIcon::staticMetaObject),
+              QStringLiteral("*.ico")); // empty extension skipped
     formats.Remove(&TBitmap::staticMetaObject);
     EXPECT_EQ(formats.FindExt(QStringLiteral("bmp")), nullptr);
     EXPECT_EQ(formats.FindExt(QStringLiteral("dib")), nullptr);
@@ -104,8 +106,7 @@ TEST(FormatRegistry, RemovingAClassRemovesItsDerivedClassesRows)
     EXPECT_EQ(formats.Filter(&TGraphic::staticMetaObject), QString());
 }
 
-TEST(PictureLoading, ExtensionDecidesTheClass)
-{
+TEST(PictureLoading, ExtensionDecidesTheClass) {
     Registered();
     QTemporaryDir dir;
     QImage photo(8, 6, QImage::Format_RGB32);
@@ -128,8 +129,7 @@ TEST(PictureLoading, ExtensionDecidesTheClass)
     EXPECT_EQ(picture.Graphic()->ClassName(), QStringLiteral("TJPEGImage")); // kept
 }
 
-TEST(PictureLoading, EmptyAndForeignBitmapFiles)
-{
+TEST(PictureLoading, EmptyAndForeignBitmapFiles) {
     Registered();
     QTemporaryDir dir;
     TPicture picture;
@@ -139,34 +139,36 @@ TEST(PictureLoading, EmptyAndForeignBitmapFiles)
     EXPECT_TRUE(picture.Graphic()->Empty());
     EXPECT_EQ(picture.Width(), 0);
     TGraphic* before = picture.Graphic();
-    EXPECT_EQ(LoadError(picture, WriteSample(dir, QStringLiteral("fake.bmp"), "GIF89a not a bitmap")),
-              QStringLiteral("EInvalidGraphic: Bitmap image is not valid"));
+    EXPECT_EQ(
+        LoadError(picture, WriteSample(dir, QStringLiteral("fake.bmp"), "GIF89a not a bitmap")),
+        QStringLiteral("EInvalidGraphic: Bitmap image is not valid"));
     EXPECT_EQ(picture.Graphic(), before);
     const QString missing = dir.filePath(QStringLiteral("missing.ani"));
     EXPECT_EQ(LoadError(picture, missing),
-              QStringLiteral("EFOpenError: Cannot open file \"%1\". No such file or directory").arg(missing));
+              QStringLiteral("EFOpenError: Cannot open file \"%1\". No such file or directory")
+                  .arg(missing));
 }
 
-TEST(PictureLoading, ChangeAndProgressNoticesAreForwarded)
-{
+TEST(PictureLoading, ChangeAndProgressNoticesAreForwarded) {
     Registered();
     QTemporaryDir dir;
     TPicture picture;
     QSignalSpy changed(&picture, &TPicture::Changed);
     QSignalSpy progress(&picture, &TPicture::Progress);
-    picture.LoadFromFile(WriteSample(dir, QStringLiteral("two.ani"), AniFile({SolidIcon(Red), SolidIcon(Green)})));
+    picture.LoadFromFile(
+        WriteSample(dir, QStringLiteral("two.ani"), AniFile({SolidIcon(Red), SolidIcon(Green)})));
     EXPECT_EQ(changed.count(), 1);
     ASSERT_EQ(progress.count(), 2);
     EXPECT_EQ(progress.last().first().toInt(), 100);
     EXPECT_EQ(picture.Width(), 32);
     picture.Graphic()->SetTransparent(true);
     EXPECT_EQ(changed.count(), 2);
-    EXPECT_THROW(picture.LoadFromFile(WriteSample(dir, QStringLiteral("bad.ani"), "RIFF")), EReadError);
+    EXPECT_THROW(picture.LoadFromFile(WriteSample(dir, QStringLiteral("bad.ani"), "RIFF")),
+                 EReadError);
     EXPECT_EQ(changed.count(), 2);
 }
 
-TEST(PictureAssign, BitmapsShareTheirPixels)
-{
+TEST(PictureAssign, BitmapsShareTheirPixels) {
     TBitmap source;
     source.AssignFromDib(QuadDib());
     source.SetTransparentColor(Red);
@@ -191,8 +193,7 @@ TEST(PictureAssign, BitmapsShareTheirPixels)
     EXPECT_TRUE(bitmap.Empty());
 }
 
-TEST(PictureAssign, IconsAndAnimatedCursorsCopyAcrossPictures)
-{
+TEST(PictureAssign, IconsAndAnimatedCursorsCopyAcrossPictures) {
     TIcon icon;
     icon.LoadFromBytes(SolidIcon(Green));
     TPicture picture;
@@ -208,8 +209,7 @@ TEST(PictureAssign, IconsAndAnimatedCursorsCopyAcrossPictures)
     EXPECT_THROW(target.Assign(icon), EConvertError);
 }
 
-TEST(BitmapDrawing, StretchedWithoutSmoothingAndOpaque)
-{
+TEST(BitmapDrawing, StretchedWithoutSmoothingAndOpaque) {
     TBitmap bitmap;
     bitmap.AssignFromDib(QuadDib());
     const QImage canvas = DrawnInto(bitmap, QSize(6, 6), QRect(1, 1, 4, 4), qRgb(9, 9, 9));
@@ -223,8 +223,7 @@ TEST(BitmapDrawing, StretchedWithoutSmoothingAndOpaque)
     EXPECT_EQ(canvas.pixel(5, 5), qRgb(9, 9, 9));
 }
 
-TEST(BitmapDrawing, ShrinkingDropsRowsAndColumnsAndAlphaIsIgnored)
-{
+TEST(BitmapDrawing, ShrinkingDropsRowsAndColumnsAndAlphaIsIgnored) {
     QImage image(4, 4, QImage::Format_ARGB32);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
@@ -235,16 +234,15 @@ TEST(BitmapDrawing, ShrinkingDropsRowsAndColumnsAndAlphaIsIgnored)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 2; ++x) {
             const QRgb c = canvas.pixel(x, y);
-            EXPECT_EQ(qRed(c) % 60, 0);   // one of the source values, not an average
+            EXPECT_EQ(qRed(c) % 60, 0); // one of the source values, not an average
             EXPECT_EQ(qGreen(c) % 60, 0);
             EXPECT_EQ(qRed(c) / 60 / 2, x); // from its own block
             EXPECT_EQ(qGreen(c) / 60 / 2, y);
-            EXPECT_EQ(qBlue(c), 0);          // not the background
+            EXPECT_EQ(qBlue(c), 0); // not the background
         }
 }
 
-TEST(BitmapDrawing, TransparentColourIsLeftOutOnlyWhenSwitchedOn)
-{
+TEST(BitmapDrawing, TransparentColourIsLeftOutOnlyWhenSwitchedOn) {
     TBitmap bitmap;
     bitmap.AssignFromDib(QuadDib());
     bitmap.SetTransparentColor(Red);

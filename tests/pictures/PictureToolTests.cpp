@@ -17,8 +17,7 @@ struct TRun {
     QString Output;
 };
 
-TRun RunTool(const QStringList& args)
-{
+TRun RunTool(const QStringList& args) {
     QProcess process;
     process.start(QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-picture"), args);
     EXPECT_TRUE(process.waitForFinished(30000));
@@ -27,25 +26,28 @@ TRun RunTool(const QStringList& args)
 
 } // namespace
 
-TEST(PictureTool, InfoPrintsClassAndSizeOrTheError)
-{
+TEST(PictureTool, InfoPrintsClassAndSizeOrTheError) {
     QTemporaryDir dir;
-    const TRun good = RunTool({QStringLiteral("info"), WriteSample(dir, QStringLiteral("quad.bmp"), WriteBmp(QuadDib()))});
+    const TRun good = RunTool({QStringLiteral("info"),
+                               WriteSample(dir, QStringLiteral("quad.bmp"), WriteBmp(QuadDib()))});
     EXPECT_EQ(good.ExitCode, 0);
     EXPECT_EQ(good.Output, QStringLiteral("TBitmap 2x2\n"));
-    const TRun unknown = RunTool({QStringLiteral("info"), WriteSample(dir, QStringLiteral("quad.jpe"), WriteBmp(QuadDib()))});
+    const TRun unknown =
+        RunTool({QStringLiteral("info"),
+                 WriteSample(dir, QStringLiteral("quad.jpe"), WriteBmp(QuadDib()))});
     EXPECT_EQ(unknown.ExitCode, 1);
-    EXPECT_EQ(unknown.Output, QStringLiteral("EInvalidGraphic: Unknown picture file extension (.jpe)\n"));
+    EXPECT_EQ(unknown.Output,
+              QStringLiteral("EInvalidGraphic: Unknown picture file extension (.jpe)\n"));
     const TRun usage = RunTool({QStringLiteral("info")});
     EXPECT_EQ(usage.ExitCode, 2);
 }
 
-TEST(PictureTool, ConvertWritesTheStripOrNothing)
-{
+TEST(PictureTool, ConvertWritesTheStripOrNothing) {
     QTemporaryDir dir;
-    const QString ani = WriteSample(dir, QStringLiteral("spin.ani"),
-                              AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 255, 0)), SolidIcon(qRgb(0, 0, 255)),
-                                       SolidIcon(qRgb(255, 255, 0))}));
+    const QString ani =
+        WriteSample(dir, QStringLiteral("spin.ani"),
+                    AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 255, 0)),
+                             SolidIcon(qRgb(0, 0, 255)), SolidIcon(qRgb(255, 255, 0))}));
     const QString out = dir.filePath(QStringLiteral("spin.bmp"));
     const TRun converted = RunTool({QStringLiteral("convert"), ani, out});
     EXPECT_EQ(converted.ExitCode, 0);
@@ -57,18 +59,20 @@ TEST(PictureTool, ConvertWritesTheStripOrNothing)
     EXPECT_EQ(dib.Image.size(), QSize(128, 32));
 
     const QString iconOut = dir.filePath(QStringLiteral("icon.bmp"));
-    const TRun icon = RunTool({QStringLiteral("convert"), WriteSample(dir, QStringLiteral("red.ico"), SolidIcon(qRgb(255, 0, 0))), iconOut});
+    const TRun icon =
+        RunTool({QStringLiteral("convert"),
+                 WriteSample(dir, QStringLiteral("red.ico"), SolidIcon(qRgb(255, 0, 0))), iconOut});
     EXPECT_EQ(icon.ExitCode, 1);
     EXPECT_EQ(icon.Output, QStringLiteral("EConvertError: Cannot assign a TIcon to a TBitmap\n"));
     EXPECT_FALSE(QFileInfo::exists(iconOut));
 }
 
-TEST(PictureTool, DrawStretchesIntoAWhiteCanvas)
-{
+TEST(PictureTool, DrawStretchesIntoAWhiteCanvas) {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("quad.png"));
-    const TRun drawn = RunTool({QStringLiteral("draw"), WriteSample(dir, QStringLiteral("quad.bmp"), WriteBmp(QuadDib())), QStringLiteral("4"),
-                                QStringLiteral("4"), out});
+    const TRun drawn = RunTool({QStringLiteral("draw"),
+                                WriteSample(dir, QStringLiteral("quad.bmp"), WriteBmp(QuadDib())),
+                                QStringLiteral("4"), QStringLiteral("4"), out});
     EXPECT_EQ(drawn.ExitCode, 0) << drawn.Output.toStdString();
     const QImage image(out);
     ASSERT_EQ(image.size(), QSize(4, 4));
@@ -79,8 +83,15 @@ TEST(PictureTool, DrawStretchesIntoAWhiteCanvas)
     QImage transparent(32, 32, QImage::Format_ARGB32);
     transparent.fill(Qt::transparent);
     const QList<QList<bool>> hidden(32, QList<bool>(32, true));
-    const QString ico = WriteSample(dir, QStringLiteral("clear.ico"), IcoFile({{32, 32, 32, IconDib32(transparent, hidden)}}));
-    EXPECT_EQ(RunTool({QStringLiteral("draw"), ico, QStringLiteral("8"), QStringLiteral("8"), iconPng}).ExitCode, 0);
+    const QString ico = WriteSample(dir, QStringLiteral("clear.ico"),
+                                    IcoFile({{32, 32, 32, IconDib32(transparent, hidden)}}));
+    EXPECT_EQ(
+        RunTool({QStringLiteral("draw"), ico, QStringLiteral("8"), QStringLiteral("8"), iconPng})
+            .ExitCode,
+        0);
     EXPECT_EQ(QImage(iconPng).pixel(3, 3), qRgb(255, 255, 255));
-    EXPECT_EQ(RunTool({QStringLiteral("draw"), ico, QStringLiteral("0"), QStringLiteral("8"), iconPng}).ExitCode, 1);
+    EXPECT_EQ(
+        RunTool({QStringLiteral("draw"), ico, QStringLiteral("0"), QStringLiteral("8"), iconPng})
+            .ExitCode,
+        1);
 }

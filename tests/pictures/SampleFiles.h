@@ -56,4 +56,5 @@ QByteArray Chunk(const QByteArray& id, const QByteArray& data);
 // An animated cursor of the given icon files; sequence and rates are written only when not
 // empty; bitCount goes into the header's bit count field.
 QByteArray AniFile(const QList<QByteArray>& icons, const QList<quint32>& sequence = {},
-                   const QList<quint32>& rates = {}, quint32 bitCount = 0, quint32 displayRate = 10);
+                   const QList<quint32>& rates = {}, quint32 bitCount = 0,
+                   quint32 displayRate = 10);

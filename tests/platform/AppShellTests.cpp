@@ -14,9 +14,8 @@ TEST(AppShell, ExceptionInAnEventHandlerIsShownAndTheLoopGoesOn) {
     shell.Title = "Velloria";
     QString shownText;
     QString shownTitle;
-    QTimer::singleShot(0, [&] {
-        Guarded([] { throw EConvertError("Cannot assign a TIcon to a TBitmap"); });
-    });
+    QTimer::singleShot(
+        0, [&] { Guarded([] { throw EConvertError("Cannot assign a TIcon to a TBitmap"); }); });
     // The report is modal: read it as a person would, then dismiss it.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -69,6 +68,7 @@ TEST(AppShell, TerminationSignalClosesTheMainForm) {
 TEST(AppShell, LastChanceTextNamesClassModuleAndMessage) {
     const EReadError error("Stream read error");
     const QString text = LastChanceText(error);
-    EXPECT_TRUE(text.startsWith("Exception EReadError in module platform_tests at ")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("Exception EReadError in module platform_tests at "))
+        << text.toStdString();
     EXPECT_TRUE(text.endsWith(".\nStream read error")) << text.toStdString();
 }

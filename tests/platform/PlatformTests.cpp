@@ -19,7 +19,8 @@ TEST(Assertion, NamesUnitAndLine) {
         LX_ASSERT_MSG(false, QStringLiteral("TLxBaseApplication instance already exists"));
         FAIL() << "no exception";
     } catch (const Exception& error) {
-        EXPECT_TRUE(error.Message().startsWith("TLxBaseApplication instance already exists (PlatformTests"));
+        EXPECT_TRUE(error.Message().startsWith(
+            "TLxBaseApplication instance already exists (PlatformTests"));
     }
 }
 

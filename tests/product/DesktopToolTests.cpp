@@ -24,9 +24,9 @@ protected:
 
     TResult Run(const QStringList& arguments) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP",
-                                 "DESKTOP_SESSION", "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS",
-                                 "QT_QPA_PLATFORM"})
+        for (const char* name :
+             {"WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
+              "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"})
             env.remove(name);
         env.insert("DISPLAY", Xvfb.Display());
         env.insert("XDG_SESSION_TYPE", "x11");

@@ -22,7 +22,9 @@ void Write(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-QByteArray SmallGif() { return RedBlueGif(4, 2, QByteArray("\0\1\0\1\1\0\1\0", 8)); }
+QByteArray SmallGif() {
+    return RedBlueGif(4, 2, QByteArray("\0\1\0\1\1\0\1\0", 8));
+}
 
 // Folders, variables and the X server of one test; the product object lives in it.
 class Product : public ::testing::Test {
@@ -96,7 +98,8 @@ TEST_F(Product, CacheFolderThatCannotBeCreated) {
         TVelloriaApp app;
         FAIL() << "no error";
     } catch (const Exception& error) {
-        EXPECT_EQ(error.Message(), "Failed to create folder: " + Home.path() + "/data/Ornwick/Velloria/");
+        EXPECT_EQ(error.Message(),
+                  "Failed to create folder: " + Home.path() + "/data/Ornwick/Velloria/");
     }
 }
 
@@ -141,9 +144,10 @@ TEST_F(Product, SettingsLoadAsStoredWithoutRangeTest) {
     QFile file(folder + "product_tests.ini");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
-    EXPECT_TRUE(text.endsWith("[Velloria]\r\nThumb-Size=20\r\nThumb-Padding=99\r\nExit-Cleanup=1\r\n"
-                              "LastFolder=\"/home/me/My Pictures\"\r\nSessionInfo=" +
-                              text.mid(text.indexOf("SessionInfo=") + 12, 56) + "\r\n\r\n"))
+    EXPECT_TRUE(
+        text.endsWith("[Velloria]\r\nThumb-Size=20\r\nThumb-Padding=99\r\nExit-Cleanup=1\r\n"
+                      "LastFolder=\"/home/me/My Pictures\"\r\nSessionInfo=" +
+                      text.mid(text.indexOf("SessionInfo=") + 12, 56) + "\r\n\r\n"))
         << text.constData();
 }
 
@@ -224,7 +228,8 @@ TEST_F(Product, IconsAndMetafilesAreRefusedAndNothingChanges) {
     UseRootWindow();
     TLxWallpaper before{Bmp("before.bmp"), wsTiled};
     App->ApplyWallpaper(before);
-    const QString emf = Picture("drawing.emf", TEmfWriter(QRect(0, 0, 1000, 1000), {640, 480}, {320, 240}).Bytes());
+    const QString emf =
+        Picture("drawing.emf", TEmfWriter(QRect(0, 0, 1000, 1000), {640, 480}, {320, 240}).Bytes());
     const QString wmf = Picture("drawing.wmf", TWmfWriter(QRect(0, 0, 100, 100), 96).Bytes());
     const QString ico = Picture("app.ico", SolidIcon(qRgb(1, 2, 3)));
     const std::pair<QString, QString> cases[] = {

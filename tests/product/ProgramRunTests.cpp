@@ -140,6 +140,7 @@ TEST_F(ProgramRun, UnsupportedSchemaEndsWithTheLastChanceReport) {
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 1);
     const QString error = QString::fromLocal8Bit(program.readAllStandardError());
-    EXPECT_TRUE(error.contains("Exception Exception in module velloria at ")) << error.toStdString();
+    EXPECT_TRUE(error.contains("Exception Exception in module velloria at "))
+        << error.toStdString();
     EXPECT_TRUE(error.contains("Unsupported schema version: 2")) << error.toStdString();
 }

@@ -25,6 +25,12 @@ public:
     // (root window, swaybg). Elsewhere the desktop keeps it and this does nothing but return
     // true. False when it was needed and failed.
     virtual bool Restore() { return true; }
+    // Why the last GetWallpaper, SetWallpaper or Restore that returned false failed, in words a
+    // person can act on (the desktop's own answer where it gave one); empty after a success.
+    QString LastError() const { return FLastError; }
+
+protected:
+    QString FLastError;
 };
 
 // A service's own values for tiled, centred and stretched, in that order.

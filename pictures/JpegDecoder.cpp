@@ -152,7 +152,10 @@ void Configure(jpeg_decompress_struct& info, bool eightBit) {
     if (IsFourColour(info)) {
         info.out_color_space = JCS_CMYK;
     } else if (eightBit || info.jpeg_color_space == JCS_GRAYSCALE) {
-        info.out_color_space = JCS_RGB;
+        // A grey file is quantised in grey: its palette is then true greys, evenly spaced, rather
+        // than the few tinted cells that colour quantisation finds along the grey diagonal.
+        const bool grey = info.jpeg_color_space == JCS_GRAYSCALE;
+        info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
         info.quantize_colors = TRUE;
         info.two_pass_quantize = TRUE;
         info.dither_mode = JDITHER_FS;
@@ -179,8 +182,12 @@ void CmykToRgb(QImage& image, bool inverted) {
 
 QList<QRgb> ColourMap(const jpeg_decompress_struct& info) {
     QList<QRgb> table;
-    for (int i = 0; i < info.actual_number_of_colors; ++i)
-        table.append(qRgb(info.colormap[0][i], info.colormap[1][i], info.colormap[2][i]));
+    const bool grey = info.out_color_components == 1;
+    for (int i = 0; i < info.actual_number_of_colors; ++i) {
+        const int red = info.colormap[0][i];
+        table.append(grey ? qRgb(red, red, red)
+                          : qRgb(red, info.colormap[1][i], info.colormap[2][i]));
+    }
     return table;
 }
 

@@ -15,7 +15,8 @@ LX_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic)
 QSize ReadJpegSize(const QByteArray& data);
 
 // Decodes the whole image at full size with the slow integer transform and block smoothing.
-// Gives a 24-bit image, or an 8-bit one of at most 236 colours (two-pass quantisation with
-// dithering) when eightBit is set or the file is grayscale; four-colour (CMYK) files always
-// give 24 bits. Raises the same errors as ReadJpegSize, also for damaged image data.
+// Gives a 24-bit image, or an 8-bit one of at most 236 colours (quantisation with dithering)
+// when eightBit is set or the file is grayscale; a grayscale file is quantised in grey (236 true
+// grey levels), others in colour (two passes); four-colour (CMYK) files always give 24 bits. Raises
+// the same errors as ReadJpegSize, also for damaged image data.
 TDib DecodeJpeg(const QByteArray& data, bool eightBit);

@@ -51,6 +51,9 @@ void TJvGIFImage::AssignTo(TBitmap& dest) {
         return;
     }
     TJvGIFFrame& frame = Frames(FFrameIndex);
+    // A frame without pixels would make a bitmap of none, and such a file no wallpaper at all.
+    if (frame.Width() == 0 || frame.Height() == 0)
+        throw EInvalidGraphicOperation(QStringLiteral("GIF image is not valid"));
     dest.AssignFromDib(frame.Bitmap());
     const bool transparent = frame.TransparentIndex() >= 0;
     if (transparent)

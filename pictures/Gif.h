@@ -55,7 +55,8 @@ public:
     // leaving the image as it was.
     void LoadFromBytes(const QByteArray& data) override;
     // Gives dest the current frame at its own size, depth and colour table, marked transparent
-    // with the transparent colour when the frame has one; no frames give an empty bitmap.
+    // with the transparent colour when the frame has one; no frames give an empty bitmap. A
+    // frame 0 pixels wide or high raises EInvalidGraphicOperation "GIF image is not valid".
     void AssignTo(TBitmap& dest) override;
     // Shares another TJvGIFImage's frames; other classes raise EConvertError.
     void Assign(TGraphic& source) override;

@@ -2,6 +2,7 @@
 // a failed conversion leaves no file behind.
 #include "BmpReader.h"
 #include "BmpWriter.h"
+#include "GifSamples.h"
 #include "SampleFiles.h"
 
 #include <QFile>
@@ -65,6 +66,18 @@ TEST(PictureTool, ConvertWritesTheStripOrNothing) {
     EXPECT_EQ(icon.ExitCode, 1);
     EXPECT_EQ(icon.Output, QStringLiteral("EConvertError: Cannot assign a TIcon to a TBitmap\n"));
     EXPECT_FALSE(QFileInfo::exists(iconOut));
+
+    // A first image without pixels is no picture to make a wallpaper of.
+    for (const QSize size : {QSize(0, 4), QSize(4, 0)}) {
+        const QString gif = WriteSample(dir, QStringLiteral("flat.gif"),
+                                        RedBlueGif(size.width(), size.height(), QByteArray()));
+        const QString flatOut = dir.filePath(QStringLiteral("flat.bmp"));
+        const TRun flat = RunTool({QStringLiteral("convert"), gif, flatOut});
+        EXPECT_EQ(flat.ExitCode, 1) << size.width() << "x" << size.height();
+        EXPECT_EQ(flat.Output,
+                  QStringLiteral("EInvalidGraphicOperation: GIF image is not valid\n"));
+        EXPECT_FALSE(QFileInfo::exists(flatOut));
+    }
 }
 
 TEST(PictureTool, DrawStretchesIntoAWhiteCanvas) {

@@ -16,12 +16,6 @@
 
 TVelloriaApp* VelloriaApp = nullptr;
 
-namespace {
-bool IsNoDesktop(const IDesktopWallpaper* desktop) {
-    return !desktop || desktop->Name() == QLatin1String("none");
-}
-} // namespace
-
 // ---- TActiveDesktop ----
 
 TActiveDesktop::TActiveDesktop() : TActiveDesktop(CreateDesktopWallpaper()) {}
@@ -34,7 +28,7 @@ TActiveDesktop::~TActiveDesktop() = default;
 bool TActiveDesktop::GetWallpaper(QString& fileName, quint8& style) {
     fileName.clear();
     style = wsCentered;
-    if (IsNoDesktop(FDesktop.get()))
+    if (!FDesktop)
         return false;
     int code = wsCentered;
     const bool ok = FDesktop->GetWallpaper(fileName, code);
@@ -43,7 +37,11 @@ bool TActiveDesktop::GetWallpaper(QString& fileName, quint8& style) {
 }
 
 bool TActiveDesktop::SetWallpaper(const QString& fileName, quint8 style) {
-    return !IsNoDesktop(FDesktop.get()) && FDesktop->SetWallpaper(fileName, ValidStyle(style));
+    return FDesktop && FDesktop->SetWallpaper(fileName, ValidStyle(style));
+}
+
+QString TActiveDesktop::LastError() const {
+    return FDesktop ? FDesktop->LastError() : QStringLiteral("no supported desktop was found");
 }
 
 // ---- TVelloriaApp ----
@@ -96,14 +94,36 @@ void TVelloriaApp::ReadWallpaper(TLxWallpaper& wallpaper) {
 void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
     if (HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
         HasExtension(wallpaper.FileName, QStringLiteral(".jpg"))) {
-        ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style);
+        if (!ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style))
+            throw Refusal(wallpaper.FileName);
         return;
     }
     const QString cacheName = GetCacheFileName(wallpaper.FileName);
     if (!ConvertToBitmap(wallpaper.FileName, cacheName))
         return;
-    ActiveDesktop->SetWallpaper(cacheName, wallpaper.Style);
+    const bool taken = ActiveDesktop->SetWallpaper(cacheName, wallpaper.Style);
+    // The cache file stays the record's even when refused, so a clean-up keeps it.
     wallpaper.FileName = cacheName;
+    if (!taken)
+        throw Refusal(cacheName);
+}
+
+EDesktopError TVelloriaApp::Refusal(const QString& fileName) const {
+    return DesktopError(
+        QStringLiteral("The desktop did not take the wallpaper \"%1\"").arg(fileName),
+        ActiveDesktop->LastError());
+}
+
+void TVelloriaApp::VerifyWallpaper(const TLxWallpaper& wallpaper) {
+    TLxWallpaper shown;
+    if (!ActiveDesktop->GetWallpaper(shown.FileName, shown.Style))
+        throw DesktopError(QStringLiteral("The desktop cannot tell which wallpaper it shows"),
+                           ActiveDesktop->LastError());
+    if (!SameFileName(shown.FileName, wallpaper.FileName) ||
+        shown.Style != ValidStyle(wallpaper.Style))
+        throw EDesktopError(QStringLiteral("The desktop shows \"%1\" %2 instead of \"%3\" %4")
+                                .arg(shown.FileName, StyleWord(shown.Style), wallpaper.FileName,
+                                     StyleWord(wallpaper.Style)));
 }
 
 bool TVelloriaApp::ConvertToBitmap(const QString& source, const QString& target) {
@@ -131,6 +151,10 @@ void TVelloriaApp::CleanupCache() {
 }
 
 // ---- free functions ----
+
+EDesktopError DesktopError(const QString& text, const QString& reason) {
+    return EDesktopError(reason.isEmpty() ? text : text + QStringLiteral(": ") + reason);
+}
 
 bool HasExtension(const QString& fileName, const QString& extension) {
     const QString own = ExtractFileExt(fileName);

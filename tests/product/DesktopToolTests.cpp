@@ -15,6 +15,7 @@ class DesktopTool : public ::testing::Test {
 protected:
     QTemporaryDir Home;
     TTestXvfb Xvfb;
+    QString Display = Xvfb.Display();
 
     struct TResult {
         int ExitCode;
@@ -28,7 +29,7 @@ protected:
              {"WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
               "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"})
             env.remove(name);
-        env.insert("DISPLAY", Xvfb.Display());
+        env.insert("DISPLAY", Display);
         env.insert("XDG_SESSION_TYPE", "x11");
         env.insert("XDG_DATA_HOME", Home.path() + "/data");
         env.insert("XDG_CONFIG_HOME", Home.path() + "/config");
@@ -69,4 +70,34 @@ TEST_F(DesktopTool, GifIsConvertedAndIconRefused) {
     const TResult unknown = Run({"set", Write("notes.txt", "text"), "tiled"});
     EXPECT_EQ(unknown.ExitCode, 1);
     EXPECT_EQ(unknown.Error, "EInvalidGraphic: Unknown picture file extension (.txt)");
+}
+
+TEST_F(DesktopTool, RefusalsAndMismatchesAreFailures) {
+    ASSERT_FALSE(Xvfb.Display().isEmpty());
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const QString bmp = Home.path() + "/sea.bmp";
+    ASSERT_TRUE(image.save(bmp, "BMP"));
+    EXPECT_EQ(Run({"set", bmp, "tiled"}).ExitCode, 0);
+
+    // The state file still names the same file: only the desktop's answer tells the truth.
+    Display = ":1999";
+    for (const char* style : {"stretched", "tiled"}) {
+        const TResult refused = Run({"set", bmp, style});
+        EXPECT_EQ(refused.ExitCode, 1) << style;
+        EXPECT_TRUE(refused.Error.startsWith("EDesktopError: The desktop did not take the "
+                                             "wallpaper \"" +
+                                             bmp + "\""))
+            << refused.Error.toStdString();
+        EXPECT_TRUE(refused.Output.isEmpty());
+    }
+    Display = Xvfb.Display();
+    EXPECT_EQ(Run({"get"}).Output, "tiled\t" + bmp);
+
+    ASSERT_TRUE(QFile::remove(bmp));
+    const TResult restore = Run({"restore"});
+    EXPECT_EQ(restore.ExitCode, 1);
+    EXPECT_TRUE(
+        restore.Error.startsWith("EDesktopError: The desktop did not take the last wallpaper back"))
+        << restore.Error.toStdString();
 }

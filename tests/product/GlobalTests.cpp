@@ -169,6 +169,70 @@ TEST_F(Product, NoDesktopReadsAsCentredWithAnEmptyName) {
     EXPECT_TRUE(record.FileName.isEmpty());
     EXPECT_EQ(record.Style, wsCentered);
     EXPECT_FALSE(App->ActiveDesktop->SetWallpaper(Bmp("a.bmp"), wsTiled));
+    TLxWallpaper bitmap{Bmp("b.bmp"), wsTiled};
+    try {
+        App->ApplyWallpaper(bitmap);
+        ADD_FAILURE() << "no error";
+    } catch (const EDesktopError& error) {
+        EXPECT_EQ(error.Message(), "The desktop did not take the wallpaper \"" + bitmap.FileName +
+                                       "\": no supported desktop was found");
+    }
+}
+
+TEST_F(Product, DesktopWithoutAnXServerRefusesAfterTheRecordIsSettled) {
+    qputenv("DISPLAY", ":1999"); // no server answers there
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(
+        CreateDesktopWallpaper(TDesktopKind::X11Root, App->CacheFolder));
+    const QString bmp = Bmp("straight.bmp");
+    const QString cache = App->CacheFolder + "VL%sunset.bmp";
+    // The converted picture's record names the cache file even though the desktop refused it.
+    const std::pair<QString, QString> cases[] = {{bmp, bmp},
+                                                 {Picture("sunset.gif", SmallGif()), cache}};
+    for (const auto& [file, handedOver] : cases) {
+        TLxWallpaper record{file, wsStretched};
+        try {
+            App->ApplyWallpaper(record);
+            ADD_FAILURE() << "no error for " << file.toStdString();
+        } catch (const EDesktopError& error) {
+            EXPECT_EQ(error.ClassName(), "EDesktopError");
+            EXPECT_TRUE(error.Message().startsWith("The desktop did not take the wallpaper \"" +
+                                                   handedOver + "\""))
+                << error.Message().toStdString();
+        }
+        EXPECT_EQ(record.FileName, handedOver);
+        EXPECT_TRUE(Current().FileName.isEmpty());
+    }
+    EXPECT_EQ(QImage(cache).size(), QSize(4, 2));
+}
+
+TEST_F(Product, VerifyComparesFileAndStyleWithTheDesktop) {
+    UseRootWindow();
+    TLxWallpaper shown{Bmp("shown.bmp"), wsTiled};
+    App->ApplyWallpaper(shown);
+    App->VerifyWallpaper(shown);
+    App->VerifyWallpaper({Pictures + "./shown.bmp", wsTiled});
+    const std::pair<TLxWallpaper, QString> cases[] = {
+        {{shown.FileName, wsStretched},
+         "\"" + shown.FileName + "\" tiled instead of \"" + shown.FileName + "\" stretched"},
+        {{Pictures + "other.bmp", wsTiled},
+         "\"" + shown.FileName + "\" tiled instead of \"" + Pictures + "other.bmp\" tiled"},
+    };
+    for (const auto& [record, message] : cases) {
+        try {
+            App->VerifyWallpaper(record);
+            ADD_FAILURE() << "no error for " << message.toStdString();
+        } catch (const EDesktopError& error) {
+            EXPECT_EQ(error.Message(), "The desktop shows " + message);
+        }
+    }
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(nullptr);
+    try {
+        App->VerifyWallpaper(shown);
+        ADD_FAILURE() << "no error without a desktop";
+    } catch (const EDesktopError& error) {
+        EXPECT_EQ(error.Message(), "The desktop cannot tell which wallpaper it shows: no "
+                                   "supported desktop was found");
+    }
 }
 
 TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {

@@ -2,8 +2,10 @@
 
 #include "AtomicFile.h"
 #include "Bitmap.h"
+#include "BmpReader.h"
 #include "BmpWriter.h"
 #include "DesktopFactory.h"
+#include "JpegDecoder.h"
 #include "LxConfiguration.h"
 #include "LxFiles.h"
 #include "Picture.h"
@@ -15,6 +17,31 @@
 #include <cctype>
 
 TVelloriaApp* VelloriaApp = nullptr;
+
+namespace {
+// Raises when a ".bmp" or ".jpg" file cannot go to the desktop as it is: EFOpenError when it
+// is missing, not a regular file or unreadable; EInvalidGraphic when its header is not of the
+// format its extension names. Only the header is read, nothing is decoded.
+void CheckPictureFile(const QString& fileName) {
+    const QFileInfo info(fileName);
+    // Checked before opening: opening a FIFO would wait for a writer.
+    if (info.exists() && !info.isFile())
+        throw EFOpenError(
+            QStringLiteral("Cannot open file \"%1\". %2")
+                .arg(info.absoluteFilePath(), info.isDir() ? QStringLiteral("Is a directory")
+                                                           : QStringLiteral("Not a regular file")));
+    const QByteArray data = ReadWholeFile(fileName);
+    try {
+        if (HasExtension(fileName, QStringLiteral(".bmp")))
+            ReadBmpHeader(data);
+        else
+            ReadJpegSize(data);
+    } catch (const EInvalidGraphic& error) {
+        throw EInvalidGraphic(QStringLiteral("Cannot use \"%1\" as wallpaper. %2")
+                                  .arg(info.absoluteFilePath(), error.Message()));
+    }
+}
+} // namespace
 
 // ---- TActiveDesktop ----
 
@@ -94,6 +121,7 @@ void TVelloriaApp::ReadWallpaper(TLxWallpaper& wallpaper) {
 void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
     if (HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
         HasExtension(wallpaper.FileName, QStringLiteral(".jpg"))) {
+        CheckPictureFile(wallpaper.FileName);
         if (!ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style))
             throw Refusal(wallpaper.FileName);
         return;

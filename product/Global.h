@@ -66,8 +66,10 @@ public:
     // Copies the desktop's wallpaper and style into the record, whatever the desktop reports.
     void ReadWallpaper(TLxWallpaper& wallpaper);
     // Makes the record's picture the wallpaper: ".bmp" and ".jpg" files go to the desktop as
-    // they are; any other picture is converted into the cache first and the record then names
-    // the cache file. Conversion errors pass through with desktop and record unchanged. When
+    // they are, once their header shows that format (else EFOpenError "Cannot open file
+    // \"%s\". %s" or EInvalidGraphic "Cannot use \"%s\" as wallpaper. %s"); any other picture
+    // is converted into the cache first and the record then names the cache file. These and
+    // the conversion errors pass through with desktop and record unchanged. When
     // the desktop refuses the file, raises EDesktopError "The desktop did not take the
     // wallpaper \"%s\"" and its reason, the record left as above.
     void ApplyWallpaper(TLxWallpaper& wallpaper);

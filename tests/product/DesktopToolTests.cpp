@@ -10,12 +10,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 class DesktopTool : public ::testing::Test {
 protected:
     QTemporaryDir Home;
     TTestXvfb Xvfb;
-    QString Display = Xvfb.Display();
+    // The session the tool runs in: a plain X server unless a test says otherwise.
+    std::map<QString, QString> Session{{"DISPLAY", Xvfb.Display()}, {"XDG_SESSION_TYPE", "x11"}};
 
     struct TResult {
         int ExitCode;
@@ -24,19 +27,23 @@ protected:
     };
 
     TResult Run(const QStringList& arguments) {
+        return RunProgram(VELLORIA_BINARY_DIR "/tools/velloria-desktop", arguments);
+    }
+
+    TResult RunProgram(const QString& program, const QStringList& arguments) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name :
              {"WAYLAND_DISPLAY", "SWAYSOCK", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
               "KDE_FULL_SESSION", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"})
             env.remove(name);
-        env.insert("DISPLAY", Display);
-        env.insert("XDG_SESSION_TYPE", "x11");
+        for (const auto& [name, value] : Session)
+            env.insert(name, value);
         env.insert("XDG_DATA_HOME", Home.path() + "/data");
         env.insert("XDG_CONFIG_HOME", Home.path() + "/config");
         env.insert("XDG_RUNTIME_DIR", Home.path());
         QProcess tool;
         tool.setProcessEnvironment(env);
-        tool.start(VELLORIA_BINARY_DIR "/tools/velloria-desktop", arguments);
+        tool.start(program, arguments);
         EXPECT_TRUE(tool.waitForFinished(20000));
         return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
                 QString::fromUtf8(tool.readAllStandardError()).trimmed()};
@@ -81,7 +88,7 @@ TEST_F(DesktopTool, RefusalsAndMismatchesAreFailures) {
     EXPECT_EQ(Run({"set", bmp, "tiled"}).ExitCode, 0);
 
     // The state file still names the same file: only the desktop's answer tells the truth.
-    Display = ":1999";
+    Session["DISPLAY"] = ":1999";
     for (const char* style : {"stretched", "tiled"}) {
         const TResult refused = Run({"set", bmp, style});
         EXPECT_EQ(refused.ExitCode, 1) << style;
@@ -91,7 +98,7 @@ TEST_F(DesktopTool, RefusalsAndMismatchesAreFailures) {
             << refused.Error.toStdString();
         EXPECT_TRUE(refused.Output.isEmpty());
     }
-    Display = Xvfb.Display();
+    Session["DISPLAY"] = Xvfb.Display();
     EXPECT_EQ(Run({"get"}).Output, "tiled\t" + bmp);
 
     ASSERT_TRUE(QFile::remove(bmp));
@@ -100,4 +107,31 @@ TEST_F(DesktopTool, RefusalsAndMismatchesAreFailures) {
     EXPECT_TRUE(
         restore.Error.startsWith("EDesktopError: The desktop did not take the last wallpaper back"))
         << restore.Error.toStdString();
+}
+
+TEST_F(DesktopTool, GnomeIsNotPointedAtFilesThatAreNoPictures) {
+    Session["XDG_CURRENT_DESKTOP"] = "GNOME";
+    Session["GSETTINGS_BACKEND"] = "keyfile";
+    ASSERT_EQ(Run({"detect"}).Output, "gnome");
+    const QString uri = "'file://" + Home.path() + "/sea.bmp'";
+    ASSERT_EQ(RunProgram("gsettings", {"set", "org.gnome.desktop.background", "picture-uri", uri})
+                  .ExitCode,
+              0);
+    QDir().mkpath(Home.path() + "/dir.bmp");
+    const std::pair<QString, QString> cases[] = {
+        {Home.path() + "/missing.bmp", "EFOpenError: Cannot open file \"" + Home.path() +
+                                           "/missing.bmp\". No such file or directory"},
+        {Home.path() + "/dir.bmp",
+         "EFOpenError: Cannot open file \"" + Home.path() + "/dir.bmp\". Is a directory"},
+        {Write("notes.jpg", "some text"), "EInvalidGraphic: Cannot use \"" + Home.path() +
+                                              "/notes.jpg\" as wallpaper. JPEG error #53"},
+    };
+    for (const auto& [file, error] : cases) {
+        const TResult set = Run({"set", file, "tiled"});
+        EXPECT_EQ(set.ExitCode, 1) << file.toStdString();
+        EXPECT_EQ(set.Error, error);
+    }
+    EXPECT_EQ(
+        RunProgram("gsettings", {"get", "org.gnome.desktop.background", "picture-uri"}).Output,
+        uri);
 }

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 void Write(const QString& path, const QByteArray& bytes) {
@@ -260,6 +261,61 @@ TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {
     App->ApplyWallpaper(jpeg);
     EXPECT_EQ(Current().FileName, App->CacheFolder + "VL%photo.bmp");
     EXPECT_EQ(QImage(App->CacheFolder + "VL%photo.bmp").size(), QSize(8, 6));
+}
+
+TEST_F(Product, BitmapsAndJpegsThatAreNoSuchPicturesAreRefused) {
+    UseRootWindow();
+    TLxWallpaper before{Bmp("before.bmp"), wsTiled};
+    App->ApplyWallpaper(before);
+    QDir().mkpath(Pictures + "dir.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(Pictures + "pipe.jpg").constData(), 0600), 0);
+    QFile::link(Pictures + "gone.bmp", Pictures + "dangling.bmp");
+    QImage png(4, 4, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    png.save(Pictures + "png.jpg", "PNG");
+    const char* noFile = "No such file or directory";
+    const char* badBitmap = "Bitmap image is not valid";
+    const struct {
+        const char* Name;
+        QByteArray Bytes; // written when not empty
+        const char* OpenError;
+        const char* PictureError;
+    } cases[] = {
+        {"missing.bmp", {}, noFile, nullptr},
+        {"dangling.bmp", {}, noFile, nullptr},
+        {"dir.bmp", {}, "Is a directory", nullptr},
+        {"pipe.jpg", {}, "Not a regular file", nullptr},
+        {"empty.bmp", {}, nullptr, badBitmap},
+        {"text.BMP", "BM but no header", nullptr, badBitmap},
+        {"notes.jpg", "some text", nullptr, "JPEG error #53"},
+        {"png.jpg", {}, nullptr, "JPEG error #53"},
+    };
+    Write(Pictures + "empty.bmp", {});
+    for (const auto& test : cases) {
+        const QString file = Pictures + test.Name;
+        if (!test.Bytes.isEmpty())
+            Write(file, test.Bytes);
+        TLxWallpaper record{file, wsStretched};
+        try {
+            App->ApplyWallpaper(record);
+            ADD_FAILURE() << "no error for " << test.Name;
+        } catch (const EFOpenError& error) {
+            EXPECT_EQ(error.Message(),
+                      QString("Cannot open file \"%1\". %2").arg(file, test.OpenError));
+        } catch (const EInvalidGraphic& error) {
+            EXPECT_EQ(error.Message(),
+                      QString("Cannot use \"%1\" as wallpaper. %2").arg(file, test.PictureError));
+        }
+        EXPECT_EQ(record.FileName, file);
+        EXPECT_EQ(Current().FileName, before.FileName);
+        EXPECT_EQ(Current().Style, wsTiled);
+    }
+
+    // A link to a real bitmap is that bitmap.
+    QFile::link(before.FileName, Pictures + "link.bmp");
+    TLxWallpaper link{Pictures + "link.bmp", wsCentered};
+    App->ApplyWallpaper(link);
+    EXPECT_EQ(Current().FileName, Pictures + "link.bmp");
 }
 
 TEST_F(Product, OtherPicturesAreConvertedIntoTheCache) {

@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cctype>
+#include <optional>
+#include <sys/stat.h>
 
 TVelloriaApp* VelloriaApp = nullptr;
 
@@ -40,6 +42,21 @@ void CheckPictureFile(const QString& fileName) {
         throw EInvalidGraphic(QStringLiteral("Cannot use \"%1\" as wallpaper. %2")
                                   .arg(info.absoluteFilePath(), error.Message()));
     }
+}
+
+// The device and inode of the file a name leads to, links followed; nothing when there is none.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const QString& fileName) {
+    struct stat info {};
+    if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return std::nullopt;
+    return std::make_pair(info.st_dev, info.st_ino);
+}
+
+// Only names this program writes count as its cache files: Linux names are case-sensitive, so
+// "vl%Mine.BMP" or "VL%Mine.BMP" is someone else's file.
+bool IsCacheFileName(const QString& fileName) {
+    const QString name = ExtractFileName(fileName);
+    return name.startsWith(QLatin1String("VL%")) && name.endsWith(QLatin1String(".bmp"));
 }
 } // namespace
 
@@ -170,9 +187,12 @@ bool TVelloriaApp::ConvertToBitmap(const QString& source, const QString& target)
 void TVelloriaApp::CleanupCache() {
     QStringList files;
     FindFiles(CacheFolder, QStringLiteral("VL%*.bmp"), files, true);
+    // Compared by identity: a record may reach its cache file through a link.
+    const auto startup = FileIdentity(StartupWallpaper->FileName);
+    const auto chosen = FileIdentity(ChosenWallpaper->FileName);
     for (const QString& file : files) {
-        if (SameFileName(file, StartupWallpaper->FileName) ||
-            SameFileName(file, ChosenWallpaper->FileName))
+        const auto identity = FileIdentity(file);
+        if (!IsCacheFileName(file) || (identity && (identity == startup || identity == chosen)))
             continue;
         QFile::remove(file);
     }

@@ -80,7 +80,8 @@ public:
     // renamed over it). False, doing nothing, when both name the same file; picture errors and
     // EFCreateError "Cannot create file \"%s\". %s" pass through, the target left as it was.
     bool ConvertToBitmap(const QString& source, const QString& target);
-    // Deletes every "VL%*.bmp" file of the cache folder that neither record names.
+    // Deletes every "VL%*.bmp" file of the cache folder (that exact prefix and extension) that
+    // is not the file of either record, links followed; a file that cannot be deleted is left.
     void CleanupCache();
 
 private:

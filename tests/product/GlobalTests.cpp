@@ -414,3 +414,27 @@ TEST_F(Product, CleanupKeepsTheTwoRecordsAndForeignFiles) {
     EXPECT_EQ(left, (QStringList{"VL%chosen.bmp", "VL%folder.bmp", "VL%keep.gif", "VL%startup.bmp",
                                  "notes.txt", "vl-other.bmp"}));
 }
+
+TEST_F(Product, CleanupKnowsTheRecordsFilesThroughLinksAndItsOwnNamesByCase) {
+    const QString folder = App->CacheFolder;
+    for (const char* name : {"VL%startup.bmp", "VL%chosen.bmp", "VL%old.bmp", "vl%Mine.BMP",
+                             "VL%Mine.BMP", "vl%mine.bmp", "Vl%x.bmp"})
+        Write(folder + name, "x");
+    // The start-up record reaches the cache through a linked folder, the chosen one through a
+    // linked file.
+    ASSERT_TRUE(QFile::link(folder, Home.path() + "/cache-link"));
+    App->StartupWallpaper->FileName = Home.path() + "/cache-link/VL%startup.bmp";
+    ASSERT_TRUE(QFile::link(folder + "VL%chosen.bmp", Pictures + "chosen.bmp"));
+    App->ChosenWallpaper->FileName = Pictures + "chosen.bmp";
+    App->CleanupCache();
+    QStringList left = QDir(folder).entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"VL%Mine.BMP", "VL%chosen.bmp", "VL%startup.bmp", "Vl%x.bmp",
+                                 "vl%Mine.BMP", "vl%mine.bmp"}));
+
+    App->StartupWallpaper->FileName.clear();
+    App->ChosenWallpaper->FileName = folder + "VL%gone.bmp";
+    App->CleanupCache();
+    EXPECT_FALSE(QFileInfo::exists(folder + "VL%chosen.bmp"));
+    EXPECT_FALSE(QFileInfo::exists(folder + "VL%startup.bmp"));
+}

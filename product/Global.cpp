@@ -132,13 +132,19 @@ void TVelloriaApp::SetThumbPadding(qint32 value) {
 }
 
 void TVelloriaApp::ReadWallpaper(TLxWallpaper& wallpaper) {
-    ActiveDesktop->GetWallpaper(wallpaper.FileName, wallpaper.Style);
+    if (ActiveDesktop->GetWallpaper(wallpaper.FileName, wallpaper.Style))
+        FDesktopFiles.insert(wallpaper.FileName);
 }
 
 void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
-    if (HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
-        HasExtension(wallpaper.FileName, QStringLiteral(".jpg"))) {
+    // The desktop's own file may be any format it reads (PNG, SVG, an XML slideshow) and goes
+    // back unchanged, so that the desktop can restore what it kept beside it.
+    const bool desktopFile = FDesktopFiles.contains(wallpaper.FileName);
+    const bool bitmapOrJpeg = HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
+                              HasExtension(wallpaper.FileName, QStringLiteral(".jpg"));
+    if (bitmapOrJpeg && !desktopFile)
         CheckPictureFile(wallpaper.FileName);
+    if (desktopFile || bitmapOrJpeg) {
         if (!ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style))
             throw Refusal(wallpaper.FileName);
         return;

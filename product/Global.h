@@ -5,6 +5,8 @@
 #include "DesktopWallpaper.h"
 #include "LXApps.h"
 
+#include <QSet>
+
 #include <memory>
 
 // The desktop did not take a wallpaper, or does not show the one it was given.
@@ -63,15 +65,17 @@ public:
     void SetThumbSize(qint32 value);
     // Stores the value only when it lies in 0..40.
     void SetThumbPadding(qint32 value);
-    // Copies the desktop's wallpaper and style into the record, whatever the desktop reports.
+    // Copies the desktop's wallpaper and style into the record, whatever the desktop reports,
+    // and remembers a file the desktop reported as one of its own.
     void ReadWallpaper(TLxWallpaper& wallpaper);
-    // Makes the record's picture the wallpaper: ".bmp" and ".jpg" files go to the desktop as
-    // they are, once their header shows that format (else EFOpenError "Cannot open file
-    // \"%s\". %s" or EInvalidGraphic "Cannot use \"%s\" as wallpaper. %s"); any other picture
-    // is converted into the cache first and the record then names the cache file. These and
-    // the conversion errors pass through with desktop and record unchanged. When
-    // the desktop refuses the file, raises EDesktopError "The desktop did not take the
-    // wallpaper \"%s\"" and its reason, the record left as above.
+    // Makes the record's picture the wallpaper. A file the desktop reported (same name) goes
+    // back to it as it is, whatever its format. ".bmp" and ".jpg" files go as they are once
+    // their header shows that format, else EFOpenError "Cannot open file \"%s\". %s" or
+    // EInvalidGraphic "Cannot use \"%s\" as wallpaper. %s". Any other picture is converted
+    // into the cache first and the record then names the cache file. These and the conversion
+    // errors pass through with desktop and record unchanged. When the desktop refuses the file,
+    // raises EDesktopError "The desktop did not take the wallpaper \"%s\"" and its reason,
+    // the record left as above.
     void ApplyWallpaper(TLxWallpaper& wallpaper);
     // Reads the desktop's wallpaper back; raises EDesktopError naming both when its file or
     // style is not the record's, or with the desktop's reason when it cannot be asked.
@@ -88,6 +92,9 @@ private:
     void InitCacheFolder();
     // The error ApplyWallpaper raises when the desktop refused the file.
     EDesktopError Refusal(const QString& fileName) const;
+
+    // The files ReadWallpaper got from the desktop.
+    QSet<QString> FDesktopFiles;
 };
 
 // The live product application object, or null outside its lifetime.

@@ -6,7 +6,8 @@
 //   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures other than BMP and
 //                   JPEG into the cache first as the program does; prints the file handed to
 //                   the desktop; exit 1 when the picture cannot be converted or the desktop
-//                   did not take it or does not show that file in that style
+//                   did not take it or does not show that file in that style. The file the
+//                   desktop shows (as get prints it) goes back to it as it is, in any format
 //   restore         sets the last choice again where the desktop does not keep it itself;
 //                   exit 1 with the desktop's reason when it cannot
 #include "AppShell.h"
@@ -52,6 +53,9 @@ int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const Q
         TVelloriaApp app;
         VelloriaApp = &app;
         app.ActiveDesktop = std::make_unique<TActiveDesktop>(std::move(desktop));
+        // Read first, as the program does at start-up, so that the desktop's own file is known.
+        TLxWallpaper shown;
+        app.ReadWallpaper(shown);
         TLxWallpaper wallpaper{QFileInfo(file).absoluteFilePath(), quint8(style)};
         app.ApplyWallpaper(wallpaper);
         app.VerifyWallpaper(wallpaper);

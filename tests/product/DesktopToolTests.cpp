@@ -56,6 +56,17 @@ protected:
         return file.fileName();
     }
     QString Cache() const { return Home.path() + "/data/Ornwick/Velloria/"; }
+
+    // A GNOME session on GSettings' keyfile backend in the temporary home.
+    void UseGnome() {
+        Session["XDG_CURRENT_DESKTOP"] = "GNOME";
+        Session["GSETTINGS_BACKEND"] = "keyfile";
+        ASSERT_EQ(Run({"detect"}).Output, "gnome");
+    }
+    TResult GSettings(const QStringList& arguments) {
+        return RunProgram("gsettings", QStringList{arguments[0], "org.gnome.desktop.background"} +
+                                           arguments.mid(1));
+    }
 };
 } // namespace
 
@@ -110,13 +121,9 @@ TEST_F(DesktopTool, RefusalsAndMismatchesAreFailures) {
 }
 
 TEST_F(DesktopTool, GnomeIsNotPointedAtFilesThatAreNoPictures) {
-    Session["XDG_CURRENT_DESKTOP"] = "GNOME";
-    Session["GSETTINGS_BACKEND"] = "keyfile";
-    ASSERT_EQ(Run({"detect"}).Output, "gnome");
+    UseGnome();
     const QString uri = "'file://" + Home.path() + "/sea.bmp'";
-    ASSERT_EQ(RunProgram("gsettings", {"set", "org.gnome.desktop.background", "picture-uri", uri})
-                  .ExitCode,
-              0);
+    ASSERT_EQ(GSettings({"set", "picture-uri", uri}).ExitCode, 0);
     QDir().mkpath(Home.path() + "/dir.bmp");
     const std::pair<QString, QString> cases[] = {
         {Home.path() + "/missing.bmp", "EFOpenError: Cannot open file \"" + Home.path() +
@@ -131,7 +138,29 @@ TEST_F(DesktopTool, GnomeIsNotPointedAtFilesThatAreNoPictures) {
         EXPECT_EQ(set.ExitCode, 1) << file.toStdString();
         EXPECT_EQ(set.Error, error);
     }
-    EXPECT_EQ(
-        RunProgram("gsettings", {"get", "org.gnome.desktop.background", "picture-uri"}).Output,
-        uri);
+    EXPECT_EQ(GSettings({"get", "picture-uri"}).Output, uri);
+}
+
+// The desktop's own file goes back to it as it is, whatever its format: here with a new style.
+TEST_F(DesktopTool, GnomeTakesItsOwnWallpaperBackAsItIs) {
+    UseGnome();
+    for (const char* name : {"dusk.svg", "adwaita-timed.xml"}) {
+        const QString own = Write(name, "<svg/>");
+        const QString uri = "'file://" + own + "'";
+        ASSERT_EQ(GSettings({"set", "picture-uri", uri}).ExitCode, 0);
+        ASSERT_EQ(GSettings({"set", "picture-options", "zoom"}).ExitCode, 0);
+        ASSERT_EQ(Run({"get"}).Output, "centered\t" + own);
+
+        const TResult set = Run({"set", own, "stretched"});
+        EXPECT_EQ(set.ExitCode, 0) << set.Error.toStdString();
+        EXPECT_EQ(set.Output, own);
+        EXPECT_EQ(GSettings({"get", "picture-uri"}).Output, uri);
+        EXPECT_EQ(GSettings({"get", "picture-options"}).Output, "'stretched'");
+    }
+    EXPECT_TRUE(QDir(Cache()).entryList({"VL%*"}).isEmpty());
+
+    // Another file of a format we do not read is still ours to convert, and is refused.
+    const TResult other = Run({"set", Write("other.svg", "<svg/>"), "stretched"});
+    EXPECT_EQ(other.ExitCode, 1);
+    EXPECT_EQ(other.Error, "EInvalidGraphic: Unknown picture file extension (.svg)");
 }

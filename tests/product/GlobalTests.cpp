@@ -344,6 +344,35 @@ TEST_F(Product, OtherPicturesAreConvertedIntoTheCache) {
     EXPECT_EQ(QImage(App->CacheFolder + "VL%busy.bmp").size(), QSize(128, 32));
 }
 
+TEST_F(Product, TheDesktopsOwnWallpaperGoesBackAsItIs) {
+    UseRootWindow();
+    QImage png(6, 4, QImage::Format_RGB32);
+    png.fill(Qt::magenta);
+    ASSERT_TRUE(png.save(Pictures + "startup.png", "PNG"));
+    ASSERT_TRUE(App->ActiveDesktop->SetWallpaper(Pictures + "startup.png", wsStretched));
+    App->ReadWallpaper(*App->StartupWallpaper);
+    ASSERT_EQ(App->StartupWallpaper->FileName, Pictures + "startup.png");
+
+    *App->ChosenWallpaper = {Bmp("chosen.bmp"), wsTiled};
+    App->ApplyWallpaper(*App->ChosenWallpaper);
+    App->ApplyWallpaper(*App->StartupWallpaper);
+    EXPECT_EQ(App->StartupWallpaper->FileName, Pictures + "startup.png");
+    EXPECT_EQ(Current().FileName, Pictures + "startup.png");
+    EXPECT_EQ(Current().Style, wsStretched);
+    EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
+
+    // A PNG the desktop did not report is one of ours to convert, and no format we read.
+    ASSERT_TRUE(QFile::copy(Pictures + "startup.png", Pictures + "other.png"));
+    TLxWallpaper other{Pictures + "other.png", wsTiled};
+    try {
+        App->ApplyWallpaper(other);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_EQ(error.Message(), "Unknown picture file extension (.png)");
+    }
+    EXPECT_EQ(Current().FileName, Pictures + "startup.png");
+}
+
 TEST_F(Product, IconsAndMetafilesAreRefusedAndNothingChanges) {
     UseRootWindow();
     TLxWallpaper before{Bmp("before.bmp"), wsTiled};

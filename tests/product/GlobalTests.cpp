@@ -269,10 +269,10 @@ TEST_F(Product, BitmapsAndJpegsThatAreNoSuchPicturesAreRefused) {
     App->ApplyWallpaper(before);
     QDir().mkpath(Pictures + "dir.bmp");
     ASSERT_EQ(mkfifo(QFile::encodeName(Pictures + "pipe.jpg").constData(), 0600), 0);
-    QFile::link(Pictures + "gone.bmp", Pictures + "dangling.bmp");
+    ASSERT_TRUE(QFile::link(Pictures + "gone.bmp", Pictures + "dangling.bmp"));
     QImage png(4, 4, QImage::Format_RGB32);
     png.fill(Qt::red);
-    png.save(Pictures + "png.jpg", "PNG");
+    ASSERT_TRUE(png.save(Pictures + "png.jpg", "PNG"));
     const char* noFile = "No such file or directory";
     const char* badBitmap = "Bitmap image is not valid";
     const struct {
@@ -312,7 +312,7 @@ TEST_F(Product, BitmapsAndJpegsThatAreNoSuchPicturesAreRefused) {
     }
 
     // A link to a real bitmap is that bitmap.
-    QFile::link(before.FileName, Pictures + "link.bmp");
+    ASSERT_TRUE(QFile::link(before.FileName, Pictures + "link.bmp"));
     TLxWallpaper link{Pictures + "link.bmp", wsCentered};
     App->ApplyWallpaper(link);
     EXPECT_EQ(Current().FileName, Pictures + "link.bmp");

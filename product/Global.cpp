@@ -2,8 +2,10 @@
 
 #include "AtomicFile.h"
 #include "Bitmap.h"
+#include "BmpReader.h"
 #include "BmpWriter.h"
 #include "DesktopFactory.h"
+#include "JpegDecoder.h"
 #include "LxConfiguration.h"
 #include "LxFiles.h"
 #include "Picture.h"
@@ -13,12 +15,48 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cctype>
+#include <optional>
+#include <sys/stat.h>
 
 TVelloriaApp* VelloriaApp = nullptr;
 
 namespace {
-bool IsNoDesktop(const IDesktopWallpaper* desktop) {
-    return !desktop || desktop->Name() == QLatin1String("none");
+// Raises when a ".bmp" or ".jpg" file cannot go to the desktop as it is: EFOpenError when it
+// is missing, not a regular file or unreadable; EInvalidGraphic when its header is not of the
+// format its extension names. Only the header is read, nothing is decoded.
+void CheckPictureFile(const QString& fileName) {
+    const QFileInfo info(fileName);
+    // Checked before opening: opening a FIFO would wait for a writer.
+    if (info.exists() && !info.isFile())
+        throw EFOpenError(
+            QStringLiteral("Cannot open file \"%1\". %2")
+                .arg(info.absoluteFilePath(), info.isDir() ? QStringLiteral("Is a directory")
+                                                           : QStringLiteral("Not a regular file")));
+    const QByteArray data = ReadWholeFile(fileName);
+    try {
+        if (HasExtension(fileName, QStringLiteral(".bmp")))
+            ReadBmpHeader(data);
+        else
+            ReadJpegSize(data);
+    } catch (const EInvalidGraphic& error) {
+        throw EInvalidGraphic(QStringLiteral("Cannot use \"%1\" as wallpaper. %2")
+                                  .arg(info.absoluteFilePath(), error.Message()));
+    }
+}
+
+// The device and inode of the file a name leads to, links followed; nothing when there is none.
+std::optional<std::pair<dev_t, ino_t>> FileIdentity(const QString& fileName) {
+    struct stat info {};
+    if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return std::nullopt;
+    return std::make_pair(info.st_dev, info.st_ino);
+}
+
+// Only names this program writes count as its cache files: Linux names are case-sensitive, so
+// "vl%Mine.BMP" or "VL%Mine.BMP" is someone else's file.
+bool IsCacheFileName(const QString& fileName) {
+    const QString name = ExtractFileName(fileName);
+    return name.startsWith(QLatin1String("VL%")) && name.endsWith(QLatin1String(".bmp"));
 }
 } // namespace
 
@@ -34,7 +72,7 @@ TActiveDesktop::~TActiveDesktop() = default;
 bool TActiveDesktop::GetWallpaper(QString& fileName, quint8& style) {
     fileName.clear();
     style = wsCentered;
-    if (IsNoDesktop(FDesktop.get()))
+    if (!FDesktop)
         return false;
     int code = wsCentered;
     const bool ok = FDesktop->GetWallpaper(fileName, code);
@@ -43,7 +81,11 @@ bool TActiveDesktop::GetWallpaper(QString& fileName, quint8& style) {
 }
 
 bool TActiveDesktop::SetWallpaper(const QString& fileName, quint8 style) {
-    return !IsNoDesktop(FDesktop.get()) && FDesktop->SetWallpaper(fileName, ValidStyle(style));
+    return FDesktop && FDesktop->SetWallpaper(fileName, ValidStyle(style));
+}
+
+QString TActiveDesktop::LastError() const {
+    return FDesktop ? FDesktop->LastError() : QStringLiteral("no supported desktop was found");
 }
 
 // ---- TVelloriaApp ----
@@ -90,20 +132,49 @@ void TVelloriaApp::SetThumbPadding(qint32 value) {
 }
 
 void TVelloriaApp::ReadWallpaper(TLxWallpaper& wallpaper) {
-    ActiveDesktop->GetWallpaper(wallpaper.FileName, wallpaper.Style);
+    if (ActiveDesktop->GetWallpaper(wallpaper.FileName, wallpaper.Style))
+        FDesktopFiles.insert(wallpaper.FileName);
 }
 
 void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
-    if (HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
-        HasExtension(wallpaper.FileName, QStringLiteral(".jpg"))) {
-        ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style);
+    // The desktop's own file may be any format it reads (PNG, SVG, an XML slideshow) and goes
+    // back unchanged, so that the desktop can restore what it kept beside it.
+    const bool desktopFile = FDesktopFiles.contains(wallpaper.FileName);
+    const bool bitmapOrJpeg = HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
+                              HasExtension(wallpaper.FileName, QStringLiteral(".jpg"));
+    if (bitmapOrJpeg && !desktopFile)
+        CheckPictureFile(wallpaper.FileName);
+    if (desktopFile || bitmapOrJpeg) {
+        if (!ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style))
+            throw Refusal(wallpaper.FileName);
         return;
     }
     const QString cacheName = GetCacheFileName(wallpaper.FileName);
     if (!ConvertToBitmap(wallpaper.FileName, cacheName))
         return;
-    ActiveDesktop->SetWallpaper(cacheName, wallpaper.Style);
+    const bool taken = ActiveDesktop->SetWallpaper(cacheName, wallpaper.Style);
+    // The cache file stays the record's even when refused, so a clean-up keeps it.
     wallpaper.FileName = cacheName;
+    if (!taken)
+        throw Refusal(cacheName);
+}
+
+EDesktopError TVelloriaApp::Refusal(const QString& fileName) const {
+    return DesktopError(
+        QStringLiteral("The desktop did not take the wallpaper \"%1\"").arg(fileName),
+        ActiveDesktop->LastError());
+}
+
+void TVelloriaApp::VerifyWallpaper(const TLxWallpaper& wallpaper) {
+    TLxWallpaper shown;
+    if (!ActiveDesktop->GetWallpaper(shown.FileName, shown.Style))
+        throw DesktopError(QStringLiteral("The desktop cannot tell which wallpaper it shows"),
+                           ActiveDesktop->LastError());
+    if (!SameFileName(shown.FileName, wallpaper.FileName) ||
+        shown.Style != ValidStyle(wallpaper.Style))
+        throw EDesktopError(QStringLiteral("The desktop shows \"%1\" %2 instead of \"%3\" %4")
+                                .arg(shown.FileName, StyleWord(shown.Style), wallpaper.FileName,
+                                     StyleWord(wallpaper.Style)));
 }
 
 bool TVelloriaApp::ConvertToBitmap(const QString& source, const QString& target) {
@@ -122,15 +193,22 @@ bool TVelloriaApp::ConvertToBitmap(const QString& source, const QString& target)
 void TVelloriaApp::CleanupCache() {
     QStringList files;
     FindFiles(CacheFolder, QStringLiteral("VL%*.bmp"), files, true);
+    // Compared by identity: a record may reach its cache file through a link.
+    const auto startup = FileIdentity(StartupWallpaper->FileName);
+    const auto chosen = FileIdentity(ChosenWallpaper->FileName);
     for (const QString& file : files) {
-        if (SameFileName(file, StartupWallpaper->FileName) ||
-            SameFileName(file, ChosenWallpaper->FileName))
+        const auto identity = FileIdentity(file);
+        if (!IsCacheFileName(file) || (identity && (identity == startup || identity == chosen)))
             continue;
         QFile::remove(file);
     }
 }
 
 // ---- free functions ----
+
+EDesktopError DesktopError(const QString& text, const QString& reason) {
+    return EDesktopError(reason.isEmpty() ? text : text + QStringLiteral(": ") + reason);
+}
 
 bool HasExtension(const QString& fileName, const QString& extension) {
     const QString own = ExtractFileExt(fileName);

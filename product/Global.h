@@ -5,7 +5,12 @@
 #include "DesktopWallpaper.h"
 #include "LXApps.h"
 
+#include <QSet>
+
 #include <memory>
+
+// The desktop did not take a wallpaper, or does not show the one it was given.
+LX_DECLARE_EXCEPTION(EDesktopError, Exception)
 
 // A wallpaper: a picture file and a style code (wsTiled, wsCentered, wsStretched).
 struct TLxWallpaper {
@@ -30,6 +35,8 @@ public:
     bool SetWallpaper(const QString& fileName, quint8 style);
     // The adapter, or null.
     IDesktopWallpaper* Desktop() const { return FDesktop.get(); }
+    // Why the last call that returned false failed; empty when the desktop gave no reason.
+    QString LastError() const;
 
 private:
     std::unique_ptr<IDesktopWallpaper> FDesktop;
@@ -58,26 +65,43 @@ public:
     void SetThumbSize(qint32 value);
     // Stores the value only when it lies in 0..40.
     void SetThumbPadding(qint32 value);
-    // Copies the desktop's wallpaper and style into the record, whatever the desktop reports.
+    // Copies the desktop's wallpaper and style into the record, whatever the desktop reports,
+    // and remembers a file the desktop reported as one of its own.
     void ReadWallpaper(TLxWallpaper& wallpaper);
-    // Makes the record's picture the wallpaper: ".bmp" and ".jpg" files go to the desktop as
-    // they are; any other picture is converted into the cache first and the record then names
-    // the cache file. Conversion errors pass through with desktop and record unchanged.
+    // Makes the record's picture the wallpaper. A file the desktop reported (same name) goes
+    // back to it as it is, whatever its format. ".bmp" and ".jpg" files go as they are once
+    // their header shows that format, else EFOpenError "Cannot open file \"%s\". %s" or
+    // EInvalidGraphic "Cannot use \"%s\" as wallpaper. %s". Any other picture is converted
+    // into the cache first and the record then names the cache file. These and the conversion
+    // errors pass through with desktop and record unchanged. When the desktop refuses the file,
+    // raises EDesktopError "The desktop did not take the wallpaper \"%s\"" and its reason,
+    // the record left as above.
     void ApplyWallpaper(TLxWallpaper& wallpaper);
+    // Reads the desktop's wallpaper back; raises EDesktopError naming both when its file or
+    // style is not the record's, or with the desktop's reason when it cannot be asked.
+    void VerifyWallpaper(const TLxWallpaper& wallpaper);
     // Converts a picture file to a BMP file, replacing the target all at once (a temporary file
     // renamed over it). False, doing nothing, when both name the same file; picture errors and
     // EFCreateError "Cannot create file \"%s\". %s" pass through, the target left as it was.
     bool ConvertToBitmap(const QString& source, const QString& target);
-    // Deletes every "VL%*.bmp" file of the cache folder that neither record names.
+    // Deletes every "VL%*.bmp" file of the cache folder (that exact prefix and extension) that
+    // is not the file of either record, links followed; a file that cannot be deleted is left.
     void CleanupCache();
 
 private:
     void InitCacheFolder();
+    // The error ApplyWallpaper raises when the desktop refused the file.
+    EDesktopError Refusal(const QString& fileName) const;
+
+    // The files ReadWallpaper got from the desktop.
+    QSet<QString> FDesktopFiles;
 };
 
 // The live product application object, or null outside its lifetime.
 extern TVelloriaApp* VelloriaApp;
 
+// EDesktopError with the text, then ": " and the desktop's reason when it gave one.
+EDesktopError DesktopError(const QString& text, const QString& reason);
 // True when the file name's extension (dot included, empty without one) equals extension,
 // ignoring the case of ASCII letters.
 bool HasExtension(const QString& fileName, const QString& extension);

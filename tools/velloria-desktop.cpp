@@ -6,8 +6,10 @@
 //   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures other than BMP and
 //                   JPEG into the cache first as the program does; prints the file handed to
 //                   the desktop; exit 1 when the picture cannot be converted or the desktop
-//                   did not take it
-//   restore         sets the last choice again where the desktop does not keep it itself
+//                   did not take it or does not show that file in that style. The file the
+//                   desktop shows (as get prints it) goes back to it as it is, in any format
+//   restore         sets the last choice again where the desktop does not keep it itself;
+//                   exit 1 with the desktop's reason when it cannot
 #include "AppShell.h"
 #include "DesktopFactory.h"
 #include "Global.h"
@@ -35,7 +37,13 @@ int Get(IDesktopWallpaper& desktop) {
     return 0;
 }
 
-// Goes through the product object, so that the same pictures are converted with the same errors.
+int Fail(const Exception& error) {
+    QTextStream(stderr) << error.ClassName() << ": " << error.Message() << '\n';
+    return 1;
+}
+
+// Goes through the product object, so that the same pictures are converted with the same errors,
+// then reads the wallpaper back: a script wants to know that the desktop shows it.
 int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const QString& styleWord) {
     int style = wsCentered;
     if (!StyleFromWord(styleWord, style))
@@ -45,24 +53,26 @@ int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const Q
         TVelloriaApp app;
         VelloriaApp = &app;
         app.ActiveDesktop = std::make_unique<TActiveDesktop>(std::move(desktop));
+        // Read first, as the program does at start-up, so that the desktop's own file is known.
+        TLxWallpaper shown;
+        app.ReadWallpaper(shown);
         TLxWallpaper wallpaper{QFileInfo(file).absoluteFilePath(), quint8(style)};
         app.ApplyWallpaper(wallpaper);
+        app.VerifyWallpaper(wallpaper);
         VelloriaApp = nullptr;
-        // The product does not ask whether the desktop took it; a script wants to know.
-        TLxWallpaper current;
-        app.ReadWallpaper(current);
-        if (!SameFileName(current.FileName, wallpaper.FileName)) {
-            QTextStream(stderr) << "velloria-desktop: the desktop did not take "
-                                << wallpaper.FileName << '\n';
-            return 1;
-        }
         QTextStream(stdout) << wallpaper.FileName << '\n';
         return 0;
     } catch (const Exception& error) {
         VelloriaApp = nullptr;
-        QTextStream(stderr) << error.ClassName() << ": " << error.Message() << '\n';
-        return 1;
+        return Fail(error);
     }
+}
+
+int Restore(IDesktopWallpaper& desktop) {
+    if (desktop.Restore())
+        return 0;
+    return Fail(DesktopError(QStringLiteral("The desktop did not take the last wallpaper back"),
+                             desktop.LastError()));
 }
 } // namespace
 
@@ -83,6 +93,6 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("set") && arguments.size() == 3)
         return Set(std::move(desktop), arguments[1], arguments[2]);
     if (command == QLatin1String("restore") && arguments.size() == 1)
-        return desktop->Restore() ? 0 : 1;
+        return Restore(*desktop);
     return Usage();
 }

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 void Write(const QString& path, const QByteArray& bytes) {
@@ -169,6 +170,70 @@ TEST_F(Product, NoDesktopReadsAsCentredWithAnEmptyName) {
     EXPECT_TRUE(record.FileName.isEmpty());
     EXPECT_EQ(record.Style, wsCentered);
     EXPECT_FALSE(App->ActiveDesktop->SetWallpaper(Bmp("a.bmp"), wsTiled));
+    TLxWallpaper bitmap{Bmp("b.bmp"), wsTiled};
+    try {
+        App->ApplyWallpaper(bitmap);
+        ADD_FAILURE() << "no error";
+    } catch (const EDesktopError& error) {
+        EXPECT_EQ(error.Message(), "The desktop did not take the wallpaper \"" + bitmap.FileName +
+                                       "\": no supported desktop was found");
+    }
+}
+
+TEST_F(Product, DesktopWithoutAnXServerRefusesAfterTheRecordIsSettled) {
+    qputenv("DISPLAY", ":1999"); // no server answers there
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(
+        CreateDesktopWallpaper(TDesktopKind::X11Root, App->CacheFolder));
+    const QString bmp = Bmp("straight.bmp");
+    const QString cache = App->CacheFolder + "VL%sunset.bmp";
+    // The converted picture's record names the cache file even though the desktop refused it.
+    const std::pair<QString, QString> cases[] = {{bmp, bmp},
+                                                 {Picture("sunset.gif", SmallGif()), cache}};
+    for (const auto& [file, handedOver] : cases) {
+        TLxWallpaper record{file, wsStretched};
+        try {
+            App->ApplyWallpaper(record);
+            ADD_FAILURE() << "no error for " << file.toStdString();
+        } catch (const EDesktopError& error) {
+            EXPECT_EQ(error.ClassName(), "EDesktopError");
+            EXPECT_TRUE(error.Message().startsWith("The desktop did not take the wallpaper \"" +
+                                                   handedOver + "\""))
+                << error.Message().toStdString();
+        }
+        EXPECT_EQ(record.FileName, handedOver);
+        EXPECT_TRUE(Current().FileName.isEmpty());
+    }
+    EXPECT_EQ(QImage(cache).size(), QSize(4, 2));
+}
+
+TEST_F(Product, VerifyComparesFileAndStyleWithTheDesktop) {
+    UseRootWindow();
+    TLxWallpaper shown{Bmp("shown.bmp"), wsTiled};
+    App->ApplyWallpaper(shown);
+    App->VerifyWallpaper(shown);
+    App->VerifyWallpaper({Pictures + "./shown.bmp", wsTiled});
+    const std::pair<TLxWallpaper, QString> cases[] = {
+        {{shown.FileName, wsStretched},
+         "\"" + shown.FileName + "\" tiled instead of \"" + shown.FileName + "\" stretched"},
+        {{Pictures + "other.bmp", wsTiled},
+         "\"" + shown.FileName + "\" tiled instead of \"" + Pictures + "other.bmp\" tiled"},
+    };
+    for (const auto& [record, message] : cases) {
+        try {
+            App->VerifyWallpaper(record);
+            ADD_FAILURE() << "no error for " << message.toStdString();
+        } catch (const EDesktopError& error) {
+            EXPECT_EQ(error.Message(), "The desktop shows " + message);
+        }
+    }
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(nullptr);
+    try {
+        App->VerifyWallpaper(shown);
+        ADD_FAILURE() << "no error without a desktop";
+    } catch (const EDesktopError& error) {
+        EXPECT_EQ(error.Message(), "The desktop cannot tell which wallpaper it shows: no "
+                                   "supported desktop was found");
+    }
 }
 
 TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {
@@ -198,6 +263,61 @@ TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {
     EXPECT_EQ(QImage(App->CacheFolder + "VL%photo.bmp").size(), QSize(8, 6));
 }
 
+TEST_F(Product, BitmapsAndJpegsThatAreNoSuchPicturesAreRefused) {
+    UseRootWindow();
+    TLxWallpaper before{Bmp("before.bmp"), wsTiled};
+    App->ApplyWallpaper(before);
+    QDir().mkpath(Pictures + "dir.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(Pictures + "pipe.jpg").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(Pictures + "gone.bmp", Pictures + "dangling.bmp"));
+    QImage png(4, 4, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    ASSERT_TRUE(png.save(Pictures + "png.jpg", "PNG"));
+    const char* noFile = "No such file or directory";
+    const char* badBitmap = "Bitmap image is not valid";
+    const struct {
+        const char* Name;
+        QByteArray Bytes; // written when not empty
+        const char* OpenError;
+        const char* PictureError;
+    } cases[] = {
+        {"missing.bmp", {}, noFile, nullptr},
+        {"dangling.bmp", {}, noFile, nullptr},
+        {"dir.bmp", {}, "Is a directory", nullptr},
+        {"pipe.jpg", {}, "Not a regular file", nullptr},
+        {"empty.bmp", {}, nullptr, badBitmap},
+        {"text.BMP", "BM but no header", nullptr, badBitmap},
+        {"notes.jpg", "some text", nullptr, "JPEG error #53"},
+        {"png.jpg", {}, nullptr, "JPEG error #53"},
+    };
+    Write(Pictures + "empty.bmp", {});
+    for (const auto& test : cases) {
+        const QString file = Pictures + test.Name;
+        if (!test.Bytes.isEmpty())
+            Write(file, test.Bytes);
+        TLxWallpaper record{file, wsStretched};
+        try {
+            App->ApplyWallpaper(record);
+            ADD_FAILURE() << "no error for " << test.Name;
+        } catch (const EFOpenError& error) {
+            EXPECT_EQ(error.Message(),
+                      QString("Cannot open file \"%1\". %2").arg(file, test.OpenError));
+        } catch (const EInvalidGraphic& error) {
+            EXPECT_EQ(error.Message(),
+                      QString("Cannot use \"%1\" as wallpaper. %2").arg(file, test.PictureError));
+        }
+        EXPECT_EQ(record.FileName, file);
+        EXPECT_EQ(Current().FileName, before.FileName);
+        EXPECT_EQ(Current().Style, wsTiled);
+    }
+
+    // A link to a real bitmap is that bitmap.
+    ASSERT_TRUE(QFile::link(before.FileName, Pictures + "link.bmp"));
+    TLxWallpaper link{Pictures + "link.bmp", wsCentered};
+    App->ApplyWallpaper(link);
+    EXPECT_EQ(Current().FileName, Pictures + "link.bmp");
+}
+
 TEST_F(Product, OtherPicturesAreConvertedIntoTheCache) {
     UseRootWindow();
     TLxWallpaper gif{Picture("sunset.gif", SmallGif()), wsTiled};
@@ -222,6 +342,35 @@ TEST_F(Product, OtherPicturesAreConvertedIntoTheCache) {
     TLxWallpaper cursor{Picture("busy.ani", AniFile(frames)), wsCentered};
     App->ApplyWallpaper(cursor);
     EXPECT_EQ(QImage(App->CacheFolder + "VL%busy.bmp").size(), QSize(128, 32));
+}
+
+TEST_F(Product, TheDesktopsOwnWallpaperGoesBackAsItIs) {
+    UseRootWindow();
+    QImage png(6, 4, QImage::Format_RGB32);
+    png.fill(Qt::magenta);
+    ASSERT_TRUE(png.save(Pictures + "startup.png", "PNG"));
+    ASSERT_TRUE(App->ActiveDesktop->SetWallpaper(Pictures + "startup.png", wsStretched));
+    App->ReadWallpaper(*App->StartupWallpaper);
+    ASSERT_EQ(App->StartupWallpaper->FileName, Pictures + "startup.png");
+
+    *App->ChosenWallpaper = {Bmp("chosen.bmp"), wsTiled};
+    App->ApplyWallpaper(*App->ChosenWallpaper);
+    App->ApplyWallpaper(*App->StartupWallpaper);
+    EXPECT_EQ(App->StartupWallpaper->FileName, Pictures + "startup.png");
+    EXPECT_EQ(Current().FileName, Pictures + "startup.png");
+    EXPECT_EQ(Current().Style, wsStretched);
+    EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
+
+    // A PNG the desktop did not report is one of ours to convert, and no format we read.
+    ASSERT_TRUE(QFile::copy(Pictures + "startup.png", Pictures + "other.png"));
+    TLxWallpaper other{Pictures + "other.png", wsTiled};
+    try {
+        App->ApplyWallpaper(other);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_EQ(error.Message(), "Unknown picture file extension (.png)");
+    }
+    EXPECT_EQ(Current().FileName, Pictures + "startup.png");
 }
 
 TEST_F(Product, IconsAndMetafilesAreRefusedAndNothingChanges) {
@@ -293,4 +442,28 @@ TEST_F(Product, CleanupKeepsTheTwoRecordsAndForeignFiles) {
     left.sort();
     EXPECT_EQ(left, (QStringList{"VL%chosen.bmp", "VL%folder.bmp", "VL%keep.gif", "VL%startup.bmp",
                                  "notes.txt", "vl-other.bmp"}));
+}
+
+TEST_F(Product, CleanupKnowsTheRecordsFilesThroughLinksAndItsOwnNamesByCase) {
+    const QString folder = App->CacheFolder;
+    for (const char* name : {"VL%startup.bmp", "VL%chosen.bmp", "VL%old.bmp", "vl%Mine.BMP",
+                             "VL%Mine.BMP", "vl%mine.bmp", "Vl%x.bmp"})
+        Write(folder + name, "x");
+    // The start-up record reaches the cache through a linked folder, the chosen one through a
+    // linked file.
+    ASSERT_TRUE(QFile::link(folder, Home.path() + "/cache-link"));
+    App->StartupWallpaper->FileName = Home.path() + "/cache-link/VL%startup.bmp";
+    ASSERT_TRUE(QFile::link(folder + "VL%chosen.bmp", Pictures + "chosen.bmp"));
+    App->ChosenWallpaper->FileName = Pictures + "chosen.bmp";
+    App->CleanupCache();
+    QStringList left = QDir(folder).entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"VL%Mine.BMP", "VL%chosen.bmp", "VL%startup.bmp", "Vl%x.bmp",
+                                 "vl%Mine.BMP", "vl%mine.bmp"}));
+
+    App->StartupWallpaper->FileName.clear();
+    App->ChosenWallpaper->FileName = folder + "VL%gone.bmp";
+    App->CleanupCache();
+    EXPECT_FALSE(QFileInfo::exists(folder + "VL%chosen.bmp"));
+    EXPECT_FALSE(QFileInfo::exists(folder + "VL%startup.bmp"));
 }

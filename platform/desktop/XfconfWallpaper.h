@@ -22,6 +22,7 @@ public:
     bool SetWallpaper(const QString& fileName, int style) override;
 
 private:
+    // Both give back false with the reason in LastError.
     bool ReadChannel(QVariantMap& properties);
     bool SetProperty(const QString& property, const QVariant& value);
 

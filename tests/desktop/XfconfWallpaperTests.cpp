@@ -77,6 +77,8 @@ protected:
 TEST_F(XfconfWallpaperTest, FirstSetCreatesWorkspaceZeroOfEveryMonitor) {
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("HDMI 1"), QStringLiteral("eDP-1")});
     ExpectGetFails(desktop);
+    EXPECT_EQ(desktop.LastError(),
+              QStringLiteral("xfconf holds no wallpaper yet (no .../last-image in xfce4-desktop)"));
     const QString file = QStringLiteral("/home/ö/Bilder/two words.jpg");
     ASSERT_TRUE(desktop.SetWallpaper(file, wsTiled));
     for (const QString& monitor :
@@ -138,11 +140,13 @@ TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
     }
 }
 
-TEST(XfconfWallpaper, UnreachableDaemonFails) {
-    TXfconfWallpaper desktop(
+TEST(XfconfWallpaper, UnreachableBusFailsWithTheBussAnswer) {
+    TXfconfWallpaper noBus(
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
                                       QStringLiteral("no-bus")),
         {QStringLiteral("eDP-1")});
-    ExpectGetFails(desktop);
-    EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/p.jpg"), wsTiled));
+    ExpectGetFails(noBus);
+    EXPECT_TRUE(
+        noBus.LastError().endsWith(QStringLiteral("(org.freedesktop.DBus.Error.Disconnected)")))
+        << noBus.LastError().toStdString();
 }

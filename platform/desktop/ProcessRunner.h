@@ -18,7 +18,7 @@ public:
     virtual ~IProcessRunner() = default;
     // Starts the program detached from us (it outlives this process), its standard input and
     // output on /dev/null and its standard error appended to errorFile, so that nobody waiting
-    // for our output waits for it too. A Pid of 0 when it could not be started.
+    // for our output waits for it too. A Pid of 0 when it could not be started or ended at once.
     virtual TProcessId Start(const QString& program, const QStringList& arguments,
                              const QString& errorFile) = 0;
     // True while that very process runs (not ended, not a zombie).

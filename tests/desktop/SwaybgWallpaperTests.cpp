@@ -272,11 +272,10 @@ TEST(DetachedProcessRunner, StandardStreamsAreDetachedAndErrorsGoToTheFile) {
     TDetachedProcessRunner runner;
     QTemporaryDir folder;
     const QString errorFile = folder.filePath(QStringLiteral("err"));
-    const TProcessId process = runner.Start(
+    runner.Start(
         QStringLiteral("sh"),
         {QStringLiteral("-c"), QStringLiteral("echo out; echo err >&2; read line; echo done >&2")},
         errorFile);
-    ASSERT_GT(process.Pid, 0);
     QByteArray log;
     EXPECT_TRUE(WaitFor([&] {
         QFile file(errorFile);
@@ -399,9 +398,9 @@ TEST(SwaybgWithoutCompositor, ExitingSwaybgFailsWithItsMessage) {
     TSwaybgWallpaper desktop(std::make_unique<TDetachedProcessRunner>(), runtime.path());
     EXPECT_FALSE(
         desktop.SetWallpaper(WritePicture(runtime, QStringLiteral("p.bmp"), 3, 3), wsTiled));
-    EXPECT_TRUE(desktop.LastError().startsWith(QStringLiteral("swaybg exited: ")))
-        << desktop.LastError().toStdString();
-    EXPECT_TRUE(desktop.LastError().contains(QStringLiteral("compositor")))
+    // Usually "swaybg exited: ...", or "cannot start swaybg: ..." when it ended before its
+    // start was confirmed; either way with swaybg's own words.
+    EXPECT_TRUE(desktop.LastError().contains(QStringLiteral("Unable to connect to the compositor")))
         << desktop.LastError().toStdString();
     savedRuntime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", savedRuntime);
     savedDisplay.isNull() ? qunsetenv("WAYLAND_DISPLAY") : qputenv("WAYLAND_DISPLAY", savedDisplay);

@@ -63,10 +63,23 @@ bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
     fileName = properties.value(images.first()).toString();
     const QVariant styleValue = properties.value(StyleProperty(images.first()));
     style = styleValue.isValid() ? StyleFromService(styleValue.toInt(), ImageStyles) : wsCentered;
+    FRead.clear();
+    for (const QString& image : images)
+        for (const QString& property : {image, StyleProperty(image)})
+            if (properties.contains(property))
+                FRead.insert(property, properties.value(property));
+    FReadFile = fileName;
+    FReadStyle = style;
     return Succeeded();
 }
 
 bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
+    if (!FRead.isEmpty() && fileName == FReadFile && ValidStyle(style) == FReadStyle) {
+        bool written = true;
+        for (auto it = FRead.cbegin(); it != FRead.cend(); ++it)
+            written = SetProperty(it.key(), it.value()) && written;
+        return written ? Succeeded() : false;
+    }
     QVariantMap properties;
     if (!ReadChannel(properties))
         return false;

@@ -6,6 +6,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -120,6 +121,31 @@ TEST_F(XfconfWallpaperTest, SetReplacesEveryExistingImageAndAddsNoOther) {
                   .filter(QStringLiteral("last-image"))
                   .size(),
               3);
+}
+
+// Asked for exactly what it reported, the adapter gives every monitor and workspace back its
+// own picture and style.
+TEST_F(XfconfWallpaperTest, SettingTheReportedWallpaperRestoresEachMonitorsOwnValues) {
+    const QList<std::array<QString, 3>> monitors = {
+        {Prefix + QStringLiteral("monitorDP-1/workspace0"), QStringLiteral("/a.png"),
+         QStringLiteral("5")},
+        {Prefix + QStringLiteral("monitorHDMI-1/workspace0"), QStringLiteral("/b.svg"),
+         QStringLiteral("6")}};
+    for (const auto& [base, image, imageStyle] : monitors) {
+        Create(base + QStringLiteral("/last-image"), QStringLiteral("string"), image);
+        Create(base + QStringLiteral("/image-style"), QStringLiteral("int"), imageStyle);
+    }
+    TXfconfWallpaper desktop(Bus(), {});
+    QString fileName;
+    int style = -1;
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    ASSERT_EQ(fileName, QStringLiteral("/a.png"));
+    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/other.bmp"), wsTiled));
+    ASSERT_TRUE(desktop.SetWallpaper(fileName, style));
+    for (const auto& [base, image, imageStyle] : monitors) {
+        EXPECT_EQ(Property(base + QStringLiteral("/last-image")), image);
+        EXPECT_EQ(Property(base + QStringLiteral("/image-style")), imageStyle);
+    }
 }
 
 TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {

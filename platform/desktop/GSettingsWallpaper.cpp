@@ -77,7 +77,10 @@ QByteArray ReadString(GSettings* settings, const char* key) {
 bool BackendNeedsMissingBus() {
     if (SessionBusAnnounced())
         return false;
-    return QByteArray(G_OBJECT_TYPE_NAME(g_settings_backend_get_default())).startsWith("DConf");
+    GSettingsBackend* backend = g_settings_backend_get_default();
+    const bool dconf = QByteArray(G_OBJECT_TYPE_NAME(backend)).startsWith("DConf");
+    g_object_unref(backend);
+    return dconf;
 }
 
 } // namespace

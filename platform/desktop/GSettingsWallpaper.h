@@ -58,7 +58,11 @@ public:
 
 private:
     using TValues = QList<QPair<QByteArray, QByteArray>>; // key, string value
+    // The keys and values that make the file and style the wallpaper: the remembered set when
+    // they are what GetWallpaper reported; empty when the name cannot be a file URI.
     TValues ValuesFor(const QString& fileName, int style) const;
+    // Writes the values in one change after checking every key is writable; false, with the
+    // reason in LastError and nothing written, otherwise.
     bool Write(const TValues& values);
 
     const TGSettingsSchema& FSchema;

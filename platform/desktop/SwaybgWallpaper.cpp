@@ -29,13 +29,24 @@ bool ReadablePicture(const QString& fileName, QString& error) {
     return false;
 }
 
-// The last line swaybg wrote, without its time stamp.
-QString LastLine(const QByteArray& log) {
-    const QByteArray line = log.trimmed().split('\n').last();
-    if (line.isEmpty())
-        return QStringLiteral("no message");
+// A line swaybg wrote, without its time stamp and source place.
+QString Message(const QByteArray& line) {
     const qsizetype message = line.indexOf("] ");
     return QString::fromLocal8Bit(message < 0 ? line : line.mid(message + 2));
+}
+
+// The last line swaybg wrote.
+QString LastLine(const QByteArray& log) {
+    const QByteArray line = log.trimmed().split('\n').last();
+    return line.isEmpty() ? QStringLiteral("no message") : Message(line);
+}
+
+// The first line swaybg wrote with the given text, or an empty text.
+QString LineWith(const QByteArray& log, const QByteArray& text) {
+    for (const QByteArray& line : log.split('\n'))
+        if (line.contains(text))
+            return Message(line);
+    return QString();
 }
 } // namespace
 
@@ -94,8 +105,9 @@ bool TSwaybgWallpaper::WaitUntilShown(const TProcessId& process, const QString& 
     for (;;) {
         QFile file(errorFile);
         const QByteArray log = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        if (log.contains(LoadFailed))
-            return Failed(QStringLiteral("swaybg: %1").arg(LastLine(log)));
+        const QString loadFailure = LineWith(log, LoadFailed);
+        if (!loadFailure.isEmpty())
+            return Failed(QStringLiteral("swaybg: %1").arg(loadFailure));
         if (!FRunner->Running(process))
             return Failed(QStringLiteral("swaybg exited: %1").arg(LastLine(log)));
         if (log.contains(TookOutput))

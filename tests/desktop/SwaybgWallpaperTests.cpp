@@ -159,9 +159,13 @@ TEST_F(SwaybgWithRecordingRunnerTest, FailureKeepsTheOldChoiceRunningAndStopsThe
          QStringLiteral("cannot start swaybg: exec failed"), false},
         {"swaybg cannot load the picture", good,
          [](RecordingProcessRunner& runner) {
-             runner.Messages += "2026-12-08 06:49:41 - [main.c:621] Failed to load image: x\n";
+             runner.Messages += "2026-12-08 06:49:41 - [background-image.c:30] Failed to load "
+                                "background image (Unrecognized image file format).\n"
+                                "2026-12-08 06:49:41 - [main.c:621] Failed to load image: x\n";
          },
-         QStringLiteral("swaybg: Failed to load image: x"), true},
+         QStringLiteral(
+             "swaybg: Failed to load background image (Unrecognized image file format)."),
+         true},
         {"swaybg exits", good,
          [](RecordingProcessRunner& runner) {
              runner.Exiting = true;

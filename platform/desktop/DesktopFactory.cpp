@@ -9,7 +9,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -21,23 +20,24 @@ public:
     bool GetWallpaper(QString& fileName, int& style) override {
         fileName.clear();
         style = wsCentered;
-        return false;
+        return Failed(Reason());
     }
-    bool SetWallpaper(const QString&, int) override { return false; }
+    bool SetWallpaper(const QString&, int) override { return Failed(Reason()); }
+
+private:
+    static QString Reason() {
+        return QStringLiteral("no supported desktop was found (XDG_CURRENT_DESKTOP, a Wayland "
+                              "compositor or an X display)");
+    }
 };
 
 bool VariableSet(const char* name) {
     return !qEnvironmentVariableIsEmpty(name);
 }
 
-// The session bus when one is announced, else an unconnected bus. Asking for an unannounced
-// one would make libdbus launch a bus of its own on the X display, which would outlive us.
+// The session bus when one is announced, else an unconnected bus.
 QDBusConnection SessionBus() {
-    const bool known =
-        VariableSet("DBUS_SESSION_BUS_ADDRESS") ||
-        (VariableSet("XDG_RUNTIME_DIR") &&
-         QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus")));
-    return known ? QDBusConnection::sessionBus() : QDBusConnection(QString());
+    return SessionBusAnnounced() ? QDBusConnection::sessionBus() : QDBusConnection(QString());
 }
 
 // The screen names, when this process has a windowing connection to ask.

@@ -1,6 +1,10 @@
+// GLib first: its headers use names that Qt defines as macros.
+#include <glib.h>
+
 #include "DesktopWallpaper.h"
 
-#include <QUrl>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -21,6 +25,14 @@ bool StyleFromWord(const QString& word, int& style) {
 }
 
 QString FileNameFromSetting(const QString& value) {
-    const QUrl url(value);
-    return url.isLocalFile() ? url.toLocalFile() : value;
+    gchar* bytes = g_filename_from_uri(value.toUtf8().constData(), nullptr, nullptr);
+    const QString fileName = bytes ? QFile::decodeName(bytes) : value;
+    g_free(bytes);
+    return fileName;
+}
+
+bool SessionBusAnnounced() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
+           (!runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists());
 }

@@ -24,12 +24,23 @@ public:
     // Puts the last wallpaper set back where the desktop does not keep it across sessions
     // (root window, swaybg). Elsewhere the desktop keeps it and this does nothing but return
     // true. False when it was needed and failed.
-    virtual bool Restore() { return true; }
+    virtual bool Restore() { return Succeeded(); }
     // Why the last GetWallpaper, SetWallpaper or Restore that returned false failed, in words a
     // person can act on (the desktop's own answer where it gave one); empty after a success.
     QString LastError() const { return FLastError; }
 
 protected:
+    // Records the reason and gives back false, for "return Failed(...)".
+    bool Failed(const QString& reason) {
+        FLastError = reason;
+        return false;
+    }
+    // Clears the reason and gives back true.
+    bool Succeeded() {
+        FLastError.clear();
+        return true;
+    }
+
     QString FLastError;
 };
 
@@ -59,6 +70,12 @@ QString StyleWord(int style);
 // The style code for one of the three words; false when the word is none of them.
 bool StyleFromWord(const QString& word, int& style);
 
-// A file URL ("file:///...") becomes its local path; anything else, such as the bare path that
-// some desktops write, is returned as it is.
+// True when a session bus is announced (DBUS_SESSION_BUS_ADDRESS, or $XDG_RUNTIME_DIR/bus).
+// Without one, asking for the session bus would make libdbus or GIO launch a bus of their own,
+// which would outlive us.
+bool SessionBusAnnounced();
+
+// A local file URL ("file:///...") becomes its local path, its escapes decoded to bytes and the
+// bytes to a file name; anything else, such as the bare path that some desktops write, is
+// returned as it is.
 QString FileNameFromSetting(const QString& value);

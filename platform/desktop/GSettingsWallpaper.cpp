@@ -1,9 +1,11 @@
 // GIO first: its headers use names that Qt defines as macros.
+#define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
 
 #include "GSettingsWallpaper.h"
 
-#include <QUrl>
+#include <QFile>
 
 const TGSettingsSchema GnomeBackgroundSchema = {
     .Name = "gnome",
@@ -55,21 +57,40 @@ GSettingsSchema* LookupSchema(const TGSettingsSchema& schema) {
 }
 
 // The settings of an installed schema (which they keep a reference to), or null.
-GSettings* OpenSettings(GSettingsSchema* schema) {
+GSettings* OpenSettings(GSettingsSchema* schema, GSettingsBackend* backend) {
     if (!schema)
         return nullptr;
-    GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
+    GSettings* settings = g_settings_new_full(schema, backend, nullptr);
     g_settings_schema_unref(schema);
     return settings;
 }
 
-QString ReadString(GSettings* settings, const char* key) {
+QByteArray ReadString(GSettings* settings, const char* key) {
     gchar* value = g_settings_get_string(settings, key);
-    const QString text = QString::fromUtf8(value);
+    const QByteArray text(value);
     g_free(value);
     return text;
 }
+
+// dconf, GIO's usual backend, reaches its service over the session bus; without an announced
+// bus, GIO would launch one (and the dconf service on it) that outlive the program.
+bool BackendNeedsMissingBus() {
+    if (SessionBusAnnounced())
+        return false;
+    GSettingsBackend* backend = g_settings_backend_get_default();
+    const bool dconf = QByteArray(G_OBJECT_TYPE_NAME(backend)).startsWith("DConf");
+    g_object_unref(backend);
+    return dconf;
+}
+
 } // namespace
+
+QByteArray FileUri(const QString& fileName) {
+    gchar* uri = g_filename_to_uri(QFile::encodeName(fileName).constData(), nullptr, nullptr);
+    const QByteArray text(uri);
+    g_free(uri);
+    return text;
+}
 
 bool GSettingsSchemaInstalled(const TGSettingsSchema& schema) {
     GSettingsSchema* found = LookupSchema(schema);
@@ -79,12 +100,26 @@ bool GSettingsSchemaInstalled(const TGSettingsSchema& schema) {
     return true;
 }
 
-TGSettingsWallpaper::TGSettingsWallpaper(const TGSettingsSchema& schema) : FSchema(schema) {
+TGSettingsWallpaper::TGSettingsWallpaper(const TGSettingsSchema& schema, GSettingsBackend* backend)
+    : FSchema(schema) {
+    if (!backend && BackendNeedsMissingBus()) {
+        FUnavailable = QStringLiteral("no D-Bus session bus: the desktop's settings (dconf) "
+                                      "cannot be reached without one");
+        return;
+    }
     GSettingsSchema* found = LookupSchema(schema);
-    FHasDarkImage =
-        found && schema.DarkImageKey && g_settings_schema_has_key(found, schema.DarkImageKey);
-    FSettings = OpenSettings(found);
-    FSlideshow = OpenSettings(LookupSchema(schema.SlideshowId, SlideshowKey, SlideshowKey));
+    if (found && schema.DarkImageKey && g_settings_schema_has_key(found, schema.DarkImageKey))
+        FDarkImageKey = schema.DarkImageKey;
+    FSettings = OpenSettings(found, backend);
+    FSlideshow =
+        OpenSettings(LookupSchema(schema.SlideshowId, SlideshowKey, SlideshowKey), backend);
+    if (FSettings)
+        g_settings_delay(FSettings); // all keys go to the desktop in one change, or none
+    else
+        FUnavailable = QStringLiteral("the GSettings schema %1 with the keys %2 and %3 is not "
+                                      "installed")
+                           .arg(QLatin1String(schema.SchemaId), QLatin1String(schema.ImageKey),
+                                QLatin1String(OptionsKey));
 }
 
 TGSettingsWallpaper::~TGSettingsWallpaper() {
@@ -100,29 +135,61 @@ QString TGSettingsWallpaper::Name() const {
 bool TGSettingsWallpaper::GetWallpaper(QString& fileName, int& style) {
     fileName.clear();
     style = wsCentered;
+    FRead.clear();
     if (!FSettings)
-        return false;
-    fileName = FileNameFromSetting(ReadString(FSettings, FSchema.ImageKey));
-    style = StyleFromService(ReadString(FSettings, OptionsKey), OptionNicks);
-    return true;
+        return Failed(FUnavailable);
+    for (const QByteArray& key :
+         {QByteArray(FSchema.ImageKey), FDarkImageKey, QByteArray(OptionsKey)})
+        if (!key.isEmpty())
+            FRead.append({key, ReadString(FSettings, key.constData())});
+    fileName = FileNameFromSetting(QString::fromUtf8(FRead.first().second));
+    style = StyleFromService(QString::fromUtf8(FRead.last().second), OptionNicks);
+    FReadFile = fileName;
+    FReadStyle = style;
+    return Succeeded();
 }
 
 bool TGSettingsWallpaper::SetWallpaper(const QString& fileName, int style) {
     if (!FSettings)
-        return false;
-    const QByteArray image = FSchema.ImageIsUri && !fileName.isEmpty()
-                                 ? QUrl::fromLocalFile(fileName).toEncoded()
-                                 : fileName.toUtf8();
-    bool written = g_settings_set_string(FSettings, FSchema.ImageKey, image.constData());
-    if (written && FHasDarkImage)
-        written = g_settings_set_string(FSettings, FSchema.DarkImageKey, image.constData());
-    if (written) {
-        const QByteArray nick = StyleToService(style, OptionNicks).toLatin1();
-        written = g_settings_set_string(FSettings, OptionsKey, nick.constData());
-    }
+        return Failed(FUnavailable);
+    const TValues values = ValuesFor(fileName, style);
+    if (values.isEmpty())
+        return Failed(QStringLiteral("%1 is not an absolute file name").arg(fileName));
+    return Write(values);
+}
+
+TGSettingsWallpaper::TValues TGSettingsWallpaper::ValuesFor(const QString& fileName,
+                                                            int style) const {
+    if (!FRead.isEmpty() && fileName == FReadFile && ValidStyle(style) == FReadStyle)
+        return FRead;
+    const QByteArray image =
+        FSchema.ImageIsUri && !fileName.isEmpty() ? FileUri(fileName) : fileName.toUtf8();
+    if (image.isEmpty() && !fileName.isEmpty())
+        return {};
+    TValues values = {{FSchema.ImageKey, image}};
+    if (!FDarkImageKey.isEmpty())
+        values.append({FDarkImageKey, image});
+    values.append({OptionsKey, StyleToService(style, OptionNicks).toLatin1()});
+    return values;
+}
+
+bool TGSettingsWallpaper::Write(const TValues& values) {
+    const QString schemaId = QLatin1String(FSchema.SchemaId);
+    for (const auto& [key, value] : values)
+        if (!g_settings_is_writable(FSettings, key.constData()))
+            return Failed(QStringLiteral("the setting %1 %2 is locked").arg(schemaId, key));
+    if (FSlideshow && !g_settings_is_writable(FSlideshow, SlideshowKey))
+        return Failed(QStringLiteral("the setting %1 is locked").arg(SlideshowKey));
+    for (const auto& [key, value] : values)
+        if (!g_settings_set_string(FSettings, key.constData(), value.constData())) {
+            g_settings_revert(FSettings);
+            return Failed(QStringLiteral("the setting %1 %2 does not take %3")
+                              .arg(schemaId, key, QString::fromUtf8(value)));
+        }
+    g_settings_apply(FSettings);
     // A running slideshow would replace the picture at its next turn.
-    if (written && FSlideshow)
-        written = g_settings_set_boolean(FSlideshow, SlideshowKey, FALSE);
+    if (FSlideshow)
+        g_settings_set_boolean(FSlideshow, SlideshowKey, FALSE);
     g_settings_sync();
-    return written;
+    return Succeeded();
 }

@@ -43,7 +43,10 @@ QString TPlasmaWallpaper::Name() const {
 bool TPlasmaWallpaper::GetWallpaper(QString& fileName, int& style) {
     const QString appletsFile =
         FConfigFolder + QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc");
-    return ReadPlasmaAppletsFile(appletsFile, fileName, style);
+    if (ReadPlasmaAppletsFile(appletsFile, fileName, style))
+        return Succeeded();
+    return Failed(
+        QStringLiteral("%1 cannot be read or names no picture wallpaper").arg(appletsFile));
 }
 
 bool TPlasmaWallpaper::SetWallpaper(const QString& fileName, int style) {
@@ -51,5 +54,8 @@ bool TPlasmaWallpaper::SetWallpaper(const QString& fileName, int style) {
         QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
         QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
     call << WallpaperScript(fileName, style);
-    return FBus.call(call, QDBus::Block, CallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+    const QDBusMessage reply = FBus.call(call, QDBus::Block, CallTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return Succeeded();
+    return Failed(QStringLiteral("Plasma: %1 (%2)").arg(reply.errorMessage(), reply.errorName()));
 }

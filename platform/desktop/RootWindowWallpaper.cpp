@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QList>
 
 #include <cstdlib>
@@ -132,14 +133,17 @@ QString TRootWindowWallpaper::Name() const {
 }
 
 bool TRootWindowWallpaper::SetWallpaper(const QString& fileName, int style) {
-    const QImage picture(fileName);
+    QImageReader reader(fileName);
+    const QImage picture = reader.read();
     if (picture.isNull())
-        return false;
+        return Failed(
+            QStringLiteral("cannot read the picture %1: %2").arg(fileName, reader.errorString()));
     const QByteArray display = QFile::encodeName(FDisplayName);
     const TConnection connection(
         xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr));
     if (xcb_connection_has_error(connection.get()))
-        return false;
+        return Failed(QStringLiteral("cannot open the X display %1")
+                          .arg(display.isEmpty() ? qEnvironmentVariable("DISPLAY") : FDisplayName));
     const TRootAtoms atoms = {InternAtom(connection.get(), "_XROOTPMAP_ID"),
                               InternAtom(connection.get(), "ESETROOT_PMAP_ID")};
     bool set = true;
@@ -150,7 +154,10 @@ bool TRootWindowWallpaper::SetWallpaper(const QString& fileName, int style) {
     xcb_set_close_down_mode(connection.get(), XCB_CLOSE_DOWN_RETAIN_PERMANENT);
     const TReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(
         connection.get(), xcb_get_input_focus(connection.get()), nullptr));
-    if (set && sync)
-        Remember(fileName, style);
-    return set && sync;
+    if (!sync)
+        return Failed(QStringLiteral("the connection to the X display broke"));
+    if (!set)
+        return Failed(QStringLiteral("the X server refused the background: a screen is not "
+                                     "32-bit true colour or lacks memory for the picture"));
+    return Remember(fileName, style);
 }

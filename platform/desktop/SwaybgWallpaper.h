@@ -1,6 +1,7 @@
 #pragma once
 // The wallpaper of sway and other wlroots compositors: a swaybg process shows it. Nothing can be
-// asked what it shows, so the last choice and the process's pid are kept in the state file.
+// asked what it shows, so the last choice and the process (pid and start time) are kept in the
+// state file.
 
 #include "ProcessRunner.h"
 #include "WallpaperState.h"
@@ -13,10 +14,15 @@ public:
     TSwaybgWallpaper(std::unique_ptr<IProcessRunner> runner, const QString& stateFolder);
 
     QString Name() const override;
-    // Starts "swaybg -i FILE -m tile|center|stretch -c #000000", then stops the swaybg we started
-    // before, and keeps the choice. False (and nothing changed) when swaybg cannot be started.
+    // Starts "swaybg -i FILE -m tile|center|stretch -c #000000" and waits until it has taken
+    // the compositor's outputs; only then records the choice and stops the swaybg of our
+    // previous choice. False, with the old swaybg and the state file as they were and the new
+    // one stopped, when the picture cannot be read, swaybg fails or the state cannot be saved.
     bool SetWallpaper(const QString& fileName, int style) override;
 
 private:
+    bool StartShown(const QStringList& arguments, TProcessId& started);
+    bool WaitUntilShown(const TProcessId& process, const QString& errorFile);
+
     std::unique_ptr<IProcessRunner> FRunner;
 };

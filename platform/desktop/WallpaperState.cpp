@@ -11,6 +11,7 @@ namespace {
 const QString FileKey = QStringLiteral("file");
 const QString StyleKey = QStringLiteral("style");
 const QString PidKey = QStringLiteral("pid");
+const QString StartTimeKey = QStringLiteral("start-time");
 } // namespace
 
 QString WallpaperStateFile(const QString& folder) {
@@ -26,17 +27,27 @@ bool LoadWallpaperState(const QString& folder, TWallpaperState& state) {
         return false;
     state.FileName = json.value(FileKey).toString();
     state.Style = json.value(StyleKey).toInt();
-    state.Pid = json.value(PidKey).toInteger();
+    state.Process = {json.value(PidKey).toInteger(),
+                     json.value(StartTimeKey).toString().toULongLong()};
     return true;
 }
 
-bool SaveWallpaperState(const QString& folder, const TWallpaperState& state) {
-    if (!ForceDirectories(folder))
-        return false;
-    const QJsonObject json{{FileKey, state.FileName}, {StyleKey, state.Style}, {PidKey, state.Pid}};
+bool SaveWallpaperState(const QString& folder, const TWallpaperState& state, QString& error) {
     QSaveFile file(WallpaperStateFile(folder));
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(json).toJson()) >= 0 &&
-           file.commit();
+    if (!ForceDirectories(folder)) {
+        error = QStringLiteral("cannot create the folder %1").arg(folder);
+        return false;
+    }
+    // The start time is text: a JSON number holds only 53 bits exactly.
+    const QJsonObject json{{FileKey, state.FileName},
+                           {StyleKey, state.Style},
+                           {PidKey, state.Process.Pid},
+                           {StartTimeKey, QString::number(state.Process.StartTime)}};
+    if (file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(json).toJson()) >= 0 &&
+        file.commit())
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    return false;
 }
 
 bool TStateFileWallpaper::GetWallpaper(QString& fileName, int& style) {
@@ -44,14 +55,24 @@ bool TStateFileWallpaper::GetWallpaper(QString& fileName, int& style) {
     const bool known = LoadWallpaperState(FStateFolder, state);
     fileName = known ? state.FileName : QString();
     style = known ? ValidStyle(state.Style) : int(wsCentered);
-    return known;
+    return known ? Succeeded() : Failed(NoChoiceReason());
 }
 
 bool TStateFileWallpaper::Restore() {
     TWallpaperState state;
-    return LoadWallpaperState(FStateFolder, state) && SetWallpaper(state.FileName, state.Style);
+    if (!LoadWallpaperState(FStateFolder, state))
+        return Failed(NoChoiceReason());
+    return SetWallpaper(state.FileName, state.Style);
 }
 
-void TStateFileWallpaper::Remember(const QString& fileName, int style, qint64 pid) {
-    SaveWallpaperState(FStateFolder, {fileName, ValidStyle(style), pid});
+bool TStateFileWallpaper::Remember(const QString& fileName, int style, const TProcessId& process) {
+    QString error;
+    if (!SaveWallpaperState(FStateFolder, {fileName, ValidStyle(style), process}, error))
+        return Failed(error);
+    return Succeeded();
+}
+
+QString TStateFileWallpaper::NoChoiceReason() const {
+    return QStringLiteral("no wallpaper chosen with this program is recorded in %1")
+        .arg(WallpaperStateFile(FStateFolder));
 }

@@ -1,16 +1,17 @@
 #pragma once
 // The last wallpaper chosen, kept in a small file for the desktops that do not remember it
 // themselves (the X root window, swaybg): the file, the style, and the pid of the swaybg we
-// started.
+// started with its start time.
 
 #include "DesktopWallpaper.h"
+#include "ProcessRunner.h"
 
 #include <QString>
 
 struct TWallpaperState {
     QString FileName;
     int Style = wsCentered;
-    qint64 Pid = 0; // 0: no process of ours shows it
+    TProcessId Process; // Pid 0: no process of ours shows it; StartTime 0 in older files
 };
 
 // The state file in the given folder.
@@ -18,8 +19,9 @@ QString WallpaperStateFile(const QString& folder);
 // Reads the state file of the folder; false (and the state untouched) when it is missing or
 // damaged.
 bool LoadWallpaperState(const QString& folder, TWallpaperState& state);
-// Writes the state file, creating the folder when missing; false when it cannot be written.
-bool SaveWallpaperState(const QString& folder, const TWallpaperState& state);
+// Writes the state file, creating the folder when missing; false, with the reason in error, when
+// it cannot be written.
+bool SaveWallpaperState(const QString& folder, const TWallpaperState& state, QString& error);
 
 // The part shared by the adapters whose desktop cannot say what it shows.
 class TStateFileWallpaper : public IDesktopWallpaper {
@@ -32,8 +34,11 @@ public:
 
 protected:
     explicit TStateFileWallpaper(const QString& stateFolder) : FStateFolder(stateFolder) {}
-    // Records a choice that is now shown.
-    void Remember(const QString& fileName, int style, qint64 pid = 0);
+    // Records a choice that is now shown; false, with the reason in LastError, when the state
+    // file cannot be written.
+    bool Remember(const QString& fileName, int style, const TProcessId& process = {});
+    // Why GetWallpaper and Restore have nothing to go by.
+    QString NoChoiceReason() const;
 
     QString FStateFolder;
 };

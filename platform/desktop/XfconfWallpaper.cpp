@@ -15,6 +15,11 @@ const QString StyleSuffix = QStringLiteral("/image-style");
 const int CallTimeoutMs = 5000;
 const TServiceStyles<int> ImageStyles = {2, 1, 3};
 
+// The reason a call failed: the bus's or the daemon's own words.
+QString CallError(const QDBusMessage& reply) {
+    return QStringLiteral("xfconf: %1 (%2)").arg(reply.errorMessage(), reply.errorName());
+}
+
 QString StyleProperty(const QString& imageProperty) {
     return imageProperty.chopped(ImageSuffix.size()) + StyleSuffix;
 }
@@ -53,14 +58,28 @@ bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
         return false;
     const QStringList images = ImageProperties(properties);
     if (images.isEmpty())
-        return false;
+        return Failed(
+            QStringLiteral("xfconf holds no wallpaper yet (no .../last-image in %1)").arg(Channel));
     fileName = properties.value(images.first()).toString();
     const QVariant styleValue = properties.value(StyleProperty(images.first()));
     style = styleValue.isValid() ? StyleFromService(styleValue.toInt(), ImageStyles) : wsCentered;
-    return true;
+    FRead.clear();
+    for (const QString& image : images)
+        for (const QString& property : {image, StyleProperty(image)})
+            if (properties.contains(property))
+                FRead.insert(property, properties.value(property));
+    FReadFile = fileName;
+    FReadStyle = style;
+    return Succeeded();
 }
 
 bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
+    if (!FRead.isEmpty() && fileName == FReadFile && ValidStyle(style) == FReadStyle) {
+        bool written = true;
+        for (auto it = FRead.cbegin(); it != FRead.cend(); ++it)
+            written = SetProperty(it.key(), it.value()) && written;
+        return written ? Succeeded() : false;
+    }
     QVariantMap properties;
     if (!ReadChannel(properties))
         return false;
@@ -76,7 +95,7 @@ bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
         written = SetProperty(image, fileName) && written;
         written = SetProperty(StyleProperty(image), StyleToService(style, ImageStyles)) && written;
     }
-    return written;
+    return written ? Succeeded() : false;
 }
 
 bool TXfconfWallpaper::ReadChannel(QVariantMap& properties) {
@@ -85,8 +104,10 @@ bool TXfconfWallpaper::ReadChannel(QVariantMap& properties) {
     // The whole channel: asking for "/backdrop" fails while the channel has no backdrop yet.
     call << Channel << QStringLiteral("/");
     const QDBusMessage reply = FBus.call(call, QDBus::Block, CallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
-        return false;
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return Failed(CallError(reply));
+    if (reply.arguments().size() != 1)
+        return Failed(QStringLiteral("xfconf gave an unexpected answer to GetAllProperties"));
     properties = qdbus_cast<QVariantMap>(reply.arguments().first());
     return true;
 }
@@ -95,5 +116,6 @@ bool TXfconfWallpaper::SetProperty(const QString& property, const QVariant& valu
     QDBusMessage call = QDBusMessage::createMethodCall(Service, ObjectPath, Interface,
                                                        QStringLiteral("SetProperty"));
     call << Channel << property << QVariant::fromValue(QDBusVariant(value));
-    return FBus.call(call, QDBus::Block, CallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+    const QDBusMessage reply = FBus.call(call, QDBus::Block, CallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage || Failed(CallError(reply));
 }

@@ -14,17 +14,25 @@ public:
     TXfconfWallpaper(const QDBusConnection& bus, const QStringList& monitorNames);
 
     QString Name() const override;
-    // Reads the first (in name order) monitor and workspace that has a "last-image". False when
-    // xfconf does not answer or no wallpaper has been set yet.
+    // Reads the first (in name order) monitor and workspace that has a "last-image", and
+    // remembers every monitor's and workspace's picture and style. False when xfconf does not
+    // answer or no wallpaper has been set yet.
     bool GetWallpaper(QString& fileName, int& style) override;
     // Writes every existing "last-image" and its "image-style"; when there is none, creates them
-    // for workspace 0 of every monitor. False when xfconf does not answer or refuses a property.
+    // for workspace 0 of every monitor. Asked for the very file and style the last GetWallpaper
+    // reported, writes back each one's own values as read. False when xfconf does not answer or
+    // refuses a property.
     bool SetWallpaper(const QString& fileName, int style) override;
 
 private:
+    // Both give back false with the reason in LastError.
     bool ReadChannel(QVariantMap& properties);
     bool SetProperty(const QString& property, const QVariant& value);
 
     QDBusConnection FBus;
     QStringList FMonitorNames;
+    // What the last GetWallpaper read (pictures and styles by property), and what it reported.
+    QVariantMap FRead;
+    QString FReadFile;
+    int FReadStyle = wsCentered;
 };

@@ -95,6 +95,7 @@ TEST(DesktopFactory, EveryKindGetsTheAdapterOfItsName) {
     const auto none = CreateDesktopWallpaper(TDesktopKind::None, state.path());
     ExpectGetFails(*none);
     EXPECT_FALSE(none->SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
+    EXPECT_TRUE(none->LastError().startsWith(QStringLiteral("no supported desktop was found")));
     EXPECT_TRUE(DefaultStateFolder().endsWith(QStringLiteral("/Ornwick/Velloria/")));
 }
 
@@ -105,11 +106,25 @@ TEST(WallpaperState, RoundTripAndDamagedFiles) {
     EXPECT_FALSE(LoadWallpaperState(stateFolder, state));
     const QString longName =
         QStringLiteral("/ü/") + QString(400, QChar(0x4E2D)) + QStringLiteral(".bmp");
-    ASSERT_TRUE(SaveWallpaperState(stateFolder, {longName, wsStretched, 4242}));
+    QString error;
+    ASSERT_TRUE(SaveWallpaperState(stateFolder,
+                                   {longName, wsStretched, {4242, 18446744073709551615u}}, error));
     ASSERT_TRUE(LoadWallpaperState(stateFolder, state));
     EXPECT_EQ(state.FileName, longName);
     EXPECT_EQ(state.Style, wsStretched);
-    EXPECT_EQ(state.Pid, 4242);
+    EXPECT_EQ(state.Process, (TProcessId{4242, 18446744073709551615u}));
+    // A file written before the start time was kept still reads, with the start time unknown.
+    const QList<QPair<QByteArray, TProcessId>> readable = {
+        {"{\"file\": \"/x\", \"style\": 0, \"pid\": 77}", {77, 0}},
+        {"{\"file\": \"/x\", \"style\": 0}", {0, 0}}};
+    for (const auto& [text, process] : readable) {
+        QFile file(WallpaperStateFile(stateFolder));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        ASSERT_TRUE(LoadWallpaperState(stateFolder, state)) << text.constData();
+        EXPECT_EQ(state.Process, process);
+    }
     for (const QByteArray& damaged : {QByteArray("{\"file\": 3, \"style\": 1}"),
                                       QByteArray("{\"file\": \"/x\"}"), QByteArray("not json")}) {
         QFile file(WallpaperStateFile(stateFolder));

@@ -2,8 +2,10 @@
 // a GNOME session on GSettings' keyfile backend.
 #include "TestPeers.h"
 
+#include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,4 +82,49 @@ TEST_F(DesktopToolTest, GnomeSessionGoesThroughGSettings) {
                           QStringLiteral("picture-uri")},
                          exitCode, FEnvironment),
               QStringLiteral("'file://") + FHome.path() + QStringLiteral("/sea%20view.bmp'"));
+}
+
+namespace {
+// The bus and settings services that a program could leave behind, started by it with its
+// environment, which carries the given marker.
+QStringList LeftBehind(const QByteArray& marker) {
+    QStringList found;
+    const QStringList names = {QStringLiteral("dbus-launch"), QStringLiteral("dbus-daemon"),
+                               QStringLiteral("dconf-service")};
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!comm.open(QIODevice::ReadOnly) || !environ.open(QIODevice::ReadOnly))
+            continue;
+        const QString name = QString::fromLocal8Bit(comm.readAll().trimmed());
+        if (names.contains(name) && environ.readAll().split('\0').contains(marker))
+            found << name + QLatin1Char(' ') + pid;
+    }
+    return found;
+}
+} // namespace
+
+// Under a plain X window manager no session bus exists: nothing may launch one (or the dconf
+// service on it) that outlives the tool. GIO's usual backend is dconf here, as for a user.
+TEST_F(DesktopToolTest, WithoutASessionBusNoBusOrSettingsServiceIsLeftBehind) {
+    TVirtualDisplay display({QStringLiteral("16x16x24")});
+    ASSERT_FALSE(display.Name().isEmpty());
+    const QByteArray marker = "VELLORIA_TEST_RUN=" + QUuid::createUuid().toByteArray();
+    FEnvironment.insert(QStringLiteral("VELLORIA_TEST_RUN"),
+                        QString::fromLatin1(marker.mid(marker.indexOf('=') + 1)));
+    FEnvironment.insert(QStringLiteral("DISPLAY"), display.Name());
+    FEnvironment.insert(QStringLiteral("HOME"), FHome.path());
+    FEnvironment.remove(QStringLiteral("GSETTINGS_BACKEND"));
+    const QString file = Picture();
+    for (const QString& desktop : {QString(), QStringLiteral("GNOME")}) {
+        SCOPED_TRACE(desktop.toStdString());
+        FEnvironment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), desktop);
+        const bool gnome = !desktop.isEmpty();
+        EXPECT_EQ(Run({QStringLiteral("detect")}, 0),
+                  gnome ? QStringLiteral("gnome") : QStringLiteral("x11-root"));
+        Run({QStringLiteral("set"), file, QStringLiteral("tiled")}, gnome ? 1 : 0);
+        Run({QStringLiteral("get")}, gnome ? 1 : 0);
+        Run({QStringLiteral("restore")}, 0);
+        EXPECT_EQ(LeftBehind(marker), QStringList());
+    }
 }

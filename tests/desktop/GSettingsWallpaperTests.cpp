@@ -1,10 +1,15 @@
 // The GSettings adapters against GIO's keyfile backend and the real compiled schemas; the
 // `gsettings` tool reads and writes the same keyfile from a child process.
+// GIO first: its headers use names that Qt defines as macros.
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
+
 #include "DesktopExpectations.h"
 #include "GSettingsWallpaper.h"
 #include "TestPeers.h"
 
-#include <QUrl>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,6 +25,18 @@ QString GetKey(const char* schema, const char* key) {
         {QStringLiteral("get"), QString::fromLatin1(schema), QString::fromLatin1(key)});
 }
 
+void SetKey(const char* schema, const char* key, const QString& value) {
+    Gsettings(
+        {QStringLiteral("set"), QString::fromLatin1(schema), QString::fromLatin1(key), value});
+}
+
+// Waits until the adapter reads the given file: the keyfile backend learns of another process's
+// write through a file monitor.
+bool Reads(IDesktopWallpaper& desktop, const QString& file, int& style) {
+    QString fileName;
+    return WaitFor([&] { return desktop.GetWallpaper(fileName, style) && fileName == file; });
+}
+
 class GSettingsWallpaperTest : public ::testing::TestWithParam<TGSettingsSchema> {};
 } // namespace
 
@@ -32,8 +49,8 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
     ASSERT_TRUE(GSettingsSchemaInstalled(schema));
     TGSettingsWallpaper desktop(schema);
     EXPECT_EQ(desktop.Name(), QString::fromLatin1(schema.Name));
-    const QString file = QStringLiteral("/srv/pictures/été #1/") + QString(300, QLatin1Char('x')) +
-                         QStringLiteral(".jpg");
+    const QString file = QStringLiteral("/srv/pictures/été #1%?/") +
+                         QString(300, QLatin1Char('x')) + QStringLiteral(".jpg");
     const QStringList nicks = {QStringLiteral("'wallpaper'"), QStringLiteral("'centered'"),
                                QStringLiteral("'stretched'"), QStringLiteral("'centered'")};
     const QList<int> written = {wsTiled, wsCentered, wsStretched, 255};
@@ -46,8 +63,11 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
         EXPECT_EQ(fileName, file);
         EXPECT_EQ(style, i < 3 ? written[i] : int(wsCentered));
     }
+    // The URI is made of the name's bytes, escaped as GNOME's own tools write it.
     const QString expected =
-        schema.ImageIsUri ? QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded()) : file;
+        schema.ImageIsUri ? QStringLiteral("file:///srv/pictures/%C3%A9t%C3%A9%20%231%25%3F/") +
+                                QString(300, QLatin1Char('x')) + QStringLiteral(".jpg")
+                          : file;
     EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
               QLatin1Char('\'') + expected + QLatin1Char('\''));
     if (schema.DarkImageKey) {
@@ -75,6 +95,39 @@ TEST_P(GSettingsWallpaperTest, OtherOptionsReadAsCentredAndBarePathsAreAccepted)
     EXPECT_EQ(style, wsCentered);
 }
 
+// Asked for exactly what it reported, the adapter gives the desktop back every key it read:
+// the start-up record then restores a dark-mode picture and options we have no style for.
+TEST_P(GSettingsWallpaperTest, SettingTheReportedWallpaperRestoresEveryKeyItRead) {
+    const TGSettingsSchema& schema = GetParam();
+    const QString light = QStringLiteral("/usr/share/backgrounds/day light.jxl");
+    const QString lightValue =
+        schema.ImageIsUri ? QStringLiteral("file:///usr/share/backgrounds/day%20light.jxl") : light;
+    const QString darkValue = QStringLiteral("file:///usr/share/backgrounds/night.xml");
+    SetKey(schema.SchemaId, schema.ImageKey, lightValue);
+    if (schema.DarkImageKey)
+        SetKey(schema.SchemaId, schema.DarkImageKey, darkValue);
+    SetKey(schema.SchemaId, "picture-options", QStringLiteral("zoom"));
+    TGSettingsWallpaper desktop(schema);
+    int style = -1;
+    ASSERT_TRUE(Reads(desktop, light, style));
+    EXPECT_EQ(style, wsCentered);
+
+    const QString other = QStringLiteral("/home/me/other.bmp");
+    ASSERT_TRUE(desktop.SetWallpaper(other, wsTiled));
+    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'wallpaper'"));
+    // Another style for the reported file is a choice of its own, not a restore.
+    ASSERT_TRUE(desktop.SetWallpaper(light, wsStretched));
+    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'stretched'"));
+    ASSERT_TRUE(desktop.SetWallpaper(light, wsCentered));
+    EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
+              QLatin1Char('\'') + lightValue + QLatin1Char('\''));
+    if (schema.DarkImageKey) {
+        EXPECT_EQ(GetKey(schema.SchemaId, schema.DarkImageKey),
+                  QLatin1Char('\'') + darkValue + QLatin1Char('\''));
+    }
+    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'zoom'"));
+}
+
 INSTANTIATE_TEST_SUITE_P(EverySchemaFamily, GSettingsWallpaperTest,
                          ::testing::Values(GnomeBackgroundSchema, MateBackgroundSchema,
                                            CinnamonBackgroundSchema),
@@ -90,6 +143,8 @@ TEST(GSettingsWallpaper, MissingSchemaOrKeyFailsWithoutAborting) {
         TGSettingsWallpaper desktop(*schema);
         ExpectGetFails(desktop);
         EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
+        EXPECT_TRUE(desktop.LastError().startsWith(QStringLiteral("the GSettings schema ")))
+            << desktop.LastError().toStdString();
     }
 }
 
@@ -100,4 +155,65 @@ TEST(GSettingsWallpaper, CinnamonSlideshowIsSwitchedOffSoThePictureStays) {
     TGSettingsWallpaper desktop(CinnamonBackgroundSchema);
     ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
     EXPECT_EQ(Gsettings({QStringLiteral("get"), slideshow, enabled}), QStringLiteral("false"));
+}
+
+TEST(GSettingsWallpaper, NamesReadBackFromTheirEscapedBytes) {
+    TGSettingsWallpaper desktop(GnomeBackgroundSchema);
+    SetKey(GnomeBackgroundSchema.SchemaId, GnomeBackgroundSchema.ImageKey,
+           QStringLiteral("file:///srv/caf%C3%A9%20%231%25.jpg"));
+    int style = -1;
+    EXPECT_TRUE(Reads(desktop, QStringLiteral("/srv/café #1%.jpg"), style));
+    EXPECT_EQ(FileUri(QStringLiteral("/srv/café #1%.jpg")),
+              QByteArray("file:///srv/caf%C3%A9%20%231%25.jpg"));
+    EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("relative.jpg"), wsTiled));
+    EXPECT_EQ(desktop.LastError(), QStringLiteral("relative.jpg is not an absolute file name"));
+}
+
+namespace {
+// GIO's keyfile backend on its own file, with a locks file in its own defaults folder (the
+// default backend reads these from /etc, out of a test's reach).
+class TLockedKeyfileBackend {
+public:
+    explicit TLockedKeyfileBackend(const QByteArray& lockedKey) {
+        const QByteArray file = QFile::encodeName(FFolder.filePath(QStringLiteral("keyfile")));
+        QFile locks(FFolder.filePath(QStringLiteral("locks")));
+        if (locks.open(QIODevice::WriteOnly))
+            locks.write(lockedKey + "\n");
+        locks.close();
+        // The backend's type is registered by its first construction.
+        GSettingsBackend* plain = g_keyfile_settings_backend_new(file.constData(), "/", nullptr);
+        const QByteArray folder = QFile::encodeName(FFolder.path());
+        FBackend = G_SETTINGS_BACKEND(g_object_new(G_OBJECT_TYPE(plain), "filename",
+                                                   file.constData(), "root-path", "/",
+                                                   "defaults-dir", folder.constData(), nullptr));
+        g_object_unref(plain);
+    }
+    ~TLockedKeyfileBackend() { g_object_unref(FBackend); }
+    GSettingsBackend* Backend() const { return FBackend; }
+
+private:
+    QTemporaryDir FFolder;
+    GSettingsBackend* FBackend = nullptr;
+};
+} // namespace
+
+TEST(GSettingsWallpaper, ALockedKeyLeavesEveryKeyAsItWas) {
+    for (const QByteArray& key : {QByteArray("picture-options"), QByteArray("picture-uri-dark")}) {
+        SCOPED_TRACE(key.constData());
+        TLockedKeyfileBackend keyfile("/org/gnome/desktop/background/" + key);
+        TGSettingsWallpaper desktop(GnomeBackgroundSchema, keyfile.Backend());
+        QString fileName;
+        int style = -1;
+        ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+        const QString before = fileName;
+        EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/srv/new.jpg"), wsStretched));
+        EXPECT_EQ(desktop.LastError(),
+                  QStringLiteral("the setting org.gnome.desktop.background %1 is locked")
+                      .arg(QLatin1String(key)));
+        ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+        EXPECT_EQ(fileName, before) << "the picture is not changed without its options";
+        TGSettingsWallpaper other(GnomeBackgroundSchema, keyfile.Backend());
+        ASSERT_TRUE(other.GetWallpaper(fileName, style));
+        EXPECT_EQ(fileName, before);
+    }
 }

@@ -145,14 +145,18 @@ TEST_F(StandInPlasmaShellTest, ScriptGivesEveryDesktopTheImageAndFillMode) {
     }
 }
 
-TEST_F(StandInPlasmaShellTest, ScriptErrorOrMissingShellFails) {
+TEST_F(StandInPlasmaShellTest, ScriptErrorOrMissingShellFailsWithTheShellsAnswer) {
     TPlasmaWallpaper desktop = Desktop();
     FShell.SetFailing(true);
     EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
+    EXPECT_EQ(desktop.LastError(), QStringLiteral("Plasma: TypeError: desktops is not a function "
+                                                  "(org.freedesktop.DBus.Error.Failed)"));
     QDBusConnection::connectToBus(FBus.Address(), QStringLiteral("plasma-shell"))
         .unregisterService(QStringLiteral("org.kde.plasmashell"));
     FShell.SetFailing(false);
     EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
+    EXPECT_TRUE(desktop.LastError().contains(QStringLiteral("org.kde.plasmashell")))
+        << desktop.LastError().toStdString();
     EXPECT_EQ(FShell.Scripts().size(), 1);
 }
 

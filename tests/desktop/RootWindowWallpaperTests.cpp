@@ -160,7 +160,7 @@ TEST_F(RootWindowWallpaperTest, KeepsTheChoiceForGetAndRestore) {
     EXPECT_EQ(Shown(observer), ExpectedScreen(file, Screen, wsTiled));
 }
 
-TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothing) {
+TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothingAndSaysWhy) {
     TObserver observer(FDisplay.Name());
     const QString good = WritePicture(FFolder, QStringLiteral("good.bmp"), 4, 4);
     TRootWindowWallpaper desktop(FDisplay.Name(), FFolder.path());
@@ -170,15 +170,21 @@ TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothing) {
     ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
     damaged.write("BM not really");
     damaged.close();
-    EXPECT_FALSE(desktop.SetWallpaper(damaged.fileName(), wsTiled));
-    EXPECT_FALSE(desktop.SetWallpaper(FFolder.filePath(QStringLiteral("missing.jpg")), wsTiled));
-    EXPECT_FALSE(desktop.SetWallpaper(QString(), wsTiled));
+    for (const QString& bad :
+         {damaged.fileName(), FFolder.filePath(QStringLiteral("missing.jpg")), QString()}) {
+        EXPECT_FALSE(desktop.SetWallpaper(bad, wsTiled));
+        EXPECT_TRUE(
+            desktop.LastError().startsWith(QStringLiteral("cannot read the picture %1: ").arg(bad)))
+            << desktop.LastError().toStdString();
+    }
     EXPECT_EQ(observer.PixmapProperty("_XROOTPMAP_ID"), before);
-    EXPECT_FALSE(
-        TRootWindowWallpaper(QStringLiteral(":9999"), FFolder.path()).SetWallpaper(good, wsTiled));
+    TRootWindowWallpaper unreachable(QStringLiteral(":9999"), FFolder.path());
+    EXPECT_FALSE(unreachable.SetWallpaper(good, wsTiled));
+    EXPECT_EQ(unreachable.LastError(), QStringLiteral("cannot open the X display :9999"));
     QString fileName;
     int style = -1;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, good);
     EXPECT_EQ(style, wsTiled);
+    EXPECT_TRUE(desktop.LastError().isEmpty()) << "a success clears the reason";
 }

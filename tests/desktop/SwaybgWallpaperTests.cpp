@@ -1,16 +1,19 @@
-// The swaybg adapter through a runner that records instead of starting (no Wayland compositor
-// runs here), the state file it keeps, and the real detached runner with a harmless program.
+// The swaybg adapter through a runner that records instead of starting, the state file it
+// keeps, the real detached runner with harmless programs, and real swaybg processes on a
+// headless sway (or on no compositor at all).
 #include "DesktopExpectations.h"
 #include "ProcessRunner.h"
 #include "SwaybgWallpaper.h"
 #include "TestPeers.h"
 #include "WallpaperState.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 struct TStart {
@@ -18,20 +21,36 @@ struct TStart {
     QStringList Arguments;
 };
 
-// Records every start and stop; hands out pids from the first one on, or 0 when told to fail.
+// A runner that starts nothing (a stand-in for swaybg where the test needs swaybg to answer in
+// a given way): records every start and stop, hands out pids from the first one on, and writes
+// the given messages as swaybg's standard error. A pid of 0 when told to fail.
 class RecordingProcessRunner : public IProcessRunner {
 public:
     explicit RecordingProcessRunner(qint64 firstPid) : FirstPid(firstPid) {}
-    qint64 Start(const QString& program, const QStringList& arguments) override {
+    TProcessId Start(const QString& program, const QStringList& arguments,
+                     const QString& errorFile) override {
         Starts.append({program, arguments});
-        return Failing ? 0 : FirstPid + Starts.size() - 1;
+        QFile log(errorFile);
+        if (log.open(QIODevice::Append))
+            log.write(Messages);
+        if (Failing)
+            return {};
+        return {FirstPid + Starts.size() - 1, 1000};
     }
-    void Stop(qint64 pid, const QString& program) override { Stops.append({pid, program}); }
+    bool Running(const TProcessId& process) override {
+        return !Exiting && !Stops.contains({process.Pid, Program});
+    }
+    void Stop(const TProcessId& process, const QString& program) override {
+        Stops.append({process.Pid, program});
+    }
 
     QList<TStart> Starts;
     QList<QPair<qint64, QString>> Stops;
+    QByteArray Messages = "2026-12-08 06:49:38 - [main.c:293] Found config * for output X ()\n";
     bool Failing = false;
+    bool Exiting = false;
     qint64 FirstPid;
+    const QString Program = QStringLiteral("swaybg");
 };
 
 class SwaybgWithRecordingRunnerTest : public ::testing::Test {
@@ -41,8 +60,11 @@ protected:
         FFirstPid += 100;
         auto runner = std::make_unique<RecordingProcessRunner>(FFirstPid);
         FRunner = runner.get();
-        return TSwaybgWallpaper(std::move(runner),
-                                FState.path() + QStringLiteral("/Ornwick/Velloria"));
+        return TSwaybgWallpaper(std::move(runner), StateFolder());
+    }
+    QString StateFolder() const { return FState.path() + QStringLiteral("/Ornwick/Velloria"); }
+    QString Picture(const QString& name = QStringLiteral("p.bmp")) {
+        return WritePicture(FState, name, 4, 3);
     }
     QTemporaryDir FState;
     RecordingProcessRunner* FRunner = nullptr;
@@ -70,13 +92,15 @@ TEST_F(SwaybgWithRecordingRunnerTest, StartsSwaybgInEachStyleAndStopsThePrevious
     TSwaybgWallpaper desktop = Desktop();
     EXPECT_EQ(desktop.Name(), QStringLiteral("sway"));
     const QString file =
-        QStringLiteral("/srv/été/") + QString(280, QLatin1Char('n')) + QStringLiteral(".jpg");
+        Picture(QStringLiteral("été ") + QString(200, QLatin1Char('n')) + QStringLiteral(".bmp"));
     const QList<QPair<int, QString>> modes = {{wsTiled, QStringLiteral("tile")},
                                               {wsCentered, QStringLiteral("center")},
                                               {wsStretched, QStringLiteral("stretch")},
                                               {255, QStringLiteral("center")}};
     for (int i = 0; i < modes.size(); ++i) {
-        ASSERT_TRUE(desktop.SetWallpaper(file, modes[i].first));
+        ASSERT_TRUE(desktop.SetWallpaper(file, modes[i].first))
+            << desktop.LastError().toStdString();
+        EXPECT_TRUE(desktop.LastError().isEmpty());
         const TStart& start = FRunner->Starts.at(i);
         EXPECT_EQ(start.Program, QStringLiteral("swaybg"));
         EXPECT_EQ(start.Arguments,
@@ -91,49 +115,178 @@ TEST_F(SwaybgWithRecordingRunnerTest, StartsSwaybgInEachStyleAndStopsThePrevious
     ASSERT_EQ(FRunner->Stops.size(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(FRunner->Stops[i], (QPair<qint64, QString>(100 + i, QStringLiteral("swaybg"))));
+    EXPECT_EQ(QDir(StateFolder()).entryList(QDir::Files),
+              QStringList{QStringLiteral("desktop-wallpaper.json")})
+        << "swaybg's message files are gone";
 }
 
-TEST_F(SwaybgWithRecordingRunnerTest, FailedStartKeepsTheOldChoiceRunning) {
+// Every way a new wallpaper can fail leaves the old swaybg running, the state file as it was
+// and no new swaybg behind, and says why.
+TEST_F(SwaybgWithRecordingRunnerTest, FailureKeepsTheOldChoiceRunningAndStopsTheNewOne) {
     TSwaybgWallpaper desktop = Desktop();
     ExpectGetFails(desktop);
-    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a.jpg"), wsTiled));
-    FRunner->Failing = true;
-    EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/b.jpg"), wsStretched));
-    EXPECT_TRUE(FRunner->Stops.isEmpty());
-    QString fileName;
-    int style = -1;
-    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
-    EXPECT_EQ(fileName, QStringLiteral("/a.jpg"));
-    EXPECT_EQ(style, wsTiled);
+    const QString old = Picture(QStringLiteral("old.bmp"));
+    ASSERT_TRUE(desktop.SetWallpaper(old, wsTiled));
+    QFile text(FState.filePath(QStringLiteral("text.jpg")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    struct TCase {
+        const char* Name;
+        QString File;
+        std::function<void(RecordingProcessRunner&)> Prepare;
+        QString Reason; // the start of LastError
+        bool Started;
+    };
+    const QString good = Picture(QStringLiteral("new.bmp"));
+    const QList<TCase> cases = {
+        {"missing file",
+         FState.filePath(QStringLiteral("missing.bmp")),
+         {},
+         QStringLiteral("cannot read the picture ") +
+             FState.filePath(QStringLiteral("missing.bmp")),
+         false},
+        {"undecodable file",
+         text.fileName(),
+         {},
+         QStringLiteral("cannot read the picture ") + text.fileName(),
+         false},
+        {"swaybg cannot start", good,
+         [](RecordingProcessRunner& runner) {
+             runner.Failing = true;
+             runner.Messages = "exec failed\n";
+         },
+         QStringLiteral("cannot start swaybg: exec failed"), false},
+        {"swaybg cannot load the picture", good,
+         [](RecordingProcessRunner& runner) {
+             runner.Messages += "2026-12-08 06:49:41 - [background-image.c:30] Failed to load "
+                                "background image (Unrecognized image file format).\n"
+                                "2026-12-08 06:49:41 - [main.c:621] Failed to load image: x\n";
+         },
+         QStringLiteral(
+             "swaybg: Failed to load background image (Unrecognized image file format)."),
+         true},
+        {"swaybg exits", good,
+         [](RecordingProcessRunner& runner) {
+             runner.Exiting = true;
+             runner.Messages = "[main.c:500] Unable to connect to the compositor.\n";
+         },
+         QStringLiteral("swaybg exited: Unable to connect to the compositor."), true},
+    };
+    for (const TCase& failure : cases) {
+        SCOPED_TRACE(failure.Name);
+        TSwaybgWallpaper session = Desktop();
+        if (failure.Prepare)
+            failure.Prepare(*FRunner);
+        EXPECT_FALSE(session.SetWallpaper(failure.File, wsStretched));
+        EXPECT_TRUE(session.LastError().startsWith(failure.Reason))
+            << session.LastError().toStdString();
+        EXPECT_EQ(FRunner->Starts.size(), failure.Started || failure.Prepare ? 1 : 0);
+        const QList<QPair<qint64, QString>> stopped =
+            failure.Started ? QList<QPair<qint64, QString>>{{FFirstPid, QStringLiteral("swaybg")}}
+                            : QList<QPair<qint64, QString>>{};
+        EXPECT_EQ(FRunner->Stops, stopped) << "only the new swaybg is stopped";
+        QString fileName;
+        int style = -1;
+        ASSERT_TRUE(session.GetWallpaper(fileName, style));
+        EXPECT_EQ(fileName, old);
+        EXPECT_EQ(style, wsTiled);
+    }
+}
+
+TEST_F(SwaybgWithRecordingRunnerTest, UnsavedStateStopsTheNewSwaybgAndFails) {
+    // A folder where the state file should be: the file cannot be replaced.
+    ASSERT_TRUE(QDir().mkpath(WallpaperStateFile(StateFolder())));
+    TSwaybgWallpaper desktop = Desktop();
+    EXPECT_FALSE(desktop.SetWallpaper(Picture(), wsTiled));
+    EXPECT_TRUE(desktop.LastError().startsWith(QStringLiteral("cannot write ")))
+        << desktop.LastError().toStdString();
+    ASSERT_EQ(FRunner->Starts.size(), 1);
+    EXPECT_EQ(FRunner->Stops, (QList<QPair<qint64, QString>>{{100, QStringLiteral("swaybg")}}));
 }
 
 TEST_F(SwaybgWithRecordingRunnerTest, RestoreInALaterSessionStartsTheKeptChoice) {
-    ASSERT_TRUE(Desktop().SetWallpaper(QStringLiteral("/kept.png"), wsStretched));
+    const QString kept = Picture(QStringLiteral("kept.bmp"));
+    ASSERT_TRUE(Desktop().SetWallpaper(kept, wsStretched));
     TSwaybgWallpaper later = Desktop();
     ASSERT_TRUE(later.Restore());
     ASSERT_EQ(FRunner->Starts.size(), 1);
-    EXPECT_EQ(FRunner->Starts[0].Arguments.mid(0, 4),
-              (QStringList{QStringLiteral("-i"), QStringLiteral("/kept.png"), QStringLiteral("-m"),
-                           QStringLiteral("stretch")}));
+    EXPECT_EQ(
+        FRunner->Starts[0].Arguments.mid(0, 4),
+        (QStringList{QStringLiteral("-i"), kept, QStringLiteral("-m"), QStringLiteral("stretch")}));
     EXPECT_EQ(FRunner->Stops, (QList<QPair<qint64, QString>>{{100, QStringLiteral("swaybg")}}));
 
-    QFile::remove(FState.path() + QStringLiteral("/Ornwick/Velloria/desktop-wallpaper.json"));
+    QFile::remove(WallpaperStateFile(StateFolder()));
     TSwaybgWallpaper fresh = Desktop();
     EXPECT_FALSE(fresh.Restore());
+    EXPECT_TRUE(fresh.LastError().startsWith(QStringLiteral("no wallpaper chosen")));
     EXPECT_TRUE(FRunner->Starts.isEmpty());
 }
 
-TEST(DetachedProcessRunner, StopsOnlyAProcessThatStillRunsTheNamedProgram) {
+// Only a process that is ours may be signalled: the program's name, this user, and the start
+// time recorded with the pid must all match.
+TEST(DetachedProcessRunner, OwnProcessNeedsTheNameTheUserAndTheStartTime) {
     TDetachedProcessRunner runner;
-    const qint64 pid = runner.Start(QStringLiteral("sleep"), {QStringLiteral("30")});
-    ASSERT_GT(pid, 0);
-    ASSERT_FALSE(Ended(pid));
-    runner.Stop(pid, QStringLiteral("swaybg"));
-    QThread::msleep(100);
-    EXPECT_FALSE(Ended(pid)) << "another program's process must survive";
-    runner.Stop(pid, QStringLiteral("/usr/bin/sleep"));
-    EXPECT_TRUE(WaitFor([&] { return Ended(pid); }));
-    EXPECT_EQ(runner.Start(QStringLiteral("/nonexistent/swaybg"), {}), 0);
+    QTemporaryDir folder;
+    const TProcessId sleeper = runner.Start(QStringLiteral("sleep"), {QStringLiteral("30")},
+                                            folder.filePath(QStringLiteral("err")));
+    ASSERT_GT(sleeper.Pid, 0);
+    ASSERT_GT(sleeper.StartTime, 0u);
+    EXPECT_TRUE(runner.Running(sleeper));
+    EXPECT_TRUE(WaitFor([&] { return OwnProcess(sleeper, QStringLiteral("/usr/bin/sleep")); }))
+        << "once it runs sleep";
+    EXPECT_TRUE(OwnProcess({sleeper.Pid, 0}, QStringLiteral("sleep"))) << "an older state file";
+    EXPECT_FALSE(OwnProcess(sleeper, QStringLiteral("swaybg")));
+    EXPECT_FALSE(OwnProcess({sleeper.Pid, sleeper.StartTime + 1}, QStringLiteral("sleep")))
+        << "the pid reused by a later process";
+    EXPECT_FALSE(runner.Running({sleeper.Pid, sleeper.StartTime + 1}));
+
+    // Another user's process: as root, a sleep run as nobody; otherwise init.
+    QProcess other;
+    TProcessId foreign = ProcessIdOf(1);
+    QString foreignName = QStringLiteral("init");
+    if (::geteuid() == 0) {
+        other.start(QStringLiteral("setpriv"),
+                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                     QStringLiteral("--clear-groups"), QStringLiteral("sleep"),
+                     QStringLiteral("30")});
+        ASSERT_TRUE(other.waitForStarted());
+        foreign = ProcessIdOf(other.processId());
+        foreignName = QStringLiteral("sleep");
+        ASSERT_TRUE(WaitFor([&] {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(foreign.Pid));
+            return comm.open(QIODevice::ReadOnly) && comm.readAll() == "sleep\n";
+        }));
+    } else {
+        QFile comm(QStringLiteral("/proc/1/comm"));
+        ASSERT_TRUE(comm.open(QIODevice::ReadOnly));
+        foreignName = QString::fromLocal8Bit(comm.readAll().trimmed());
+    }
+    ASSERT_GT(foreign.Pid, 0);
+    EXPECT_FALSE(OwnProcess(foreign, foreignName)) << "another user's process";
+    other.kill();
+    other.waitForFinished();
+
+    runner.Stop(sleeper, QStringLiteral("sleep"));
+    EXPECT_TRUE(WaitFor([&] { return !runner.Running(sleeper); }));
+    EXPECT_EQ(runner.Start(QStringLiteral("/nonexistent/swaybg"), {}, QString()).Pid, 0);
+}
+
+TEST(DetachedProcessRunner, StandardStreamsAreDetachedAndErrorsGoToTheFile) {
+    TDetachedProcessRunner runner;
+    QTemporaryDir folder;
+    const QString errorFile = folder.filePath(QStringLiteral("err"));
+    runner.Start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo out; echo err >&2; read line; echo done >&2")},
+        errorFile);
+    QByteArray log;
+    EXPECT_TRUE(WaitFor([&] {
+        QFile file(errorFile);
+        log = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return log.contains("done");
+    })) << "reading standard input ends at once: it is /dev/null";
+    EXPECT_EQ(log, "err\ndone\n") << "standard output goes elsewhere";
 }
 
 namespace {
@@ -185,12 +338,74 @@ TEST_F(SwaybgOnHeadlessSwayTest, PictureAppearsInEachStyleAndReplacesTheOldSwayb
         if (previousPid) {
             EXPECT_TRUE(WaitFor([&] { return Ended(previousPid); }));
         }
-        EXPECT_FALSE(Ended(state.Pid)) << "the new swaybg runs";
-        previousPid = state.Pid;
+        EXPECT_FALSE(Ended(state.Process.Pid)) << "the new swaybg runs";
+        previousPid = state.Process.Pid;
     }
     ASSERT_TRUE(desktop.SetWallpaper(WriteQuarters(FFolder), wsStretched));
     EXPECT_TRUE(
         Shows([](const QImage& shown) { return shown.pixel(48, 36) == qRgb(255, 255, 255); }));
     QImage shown(FFolder.filePath(QStringLiteral("shot.ppm")));
     ExpectStretchedQuarters(shown.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(SwaybgOnHeadlessSwayTest, UnreadablePictureKeepsTheShownOneAndItsRecord) {
+    TSwaybgWallpaper desktop(std::make_unique<TDetachedProcessRunner>(), FFolder.path());
+    const QString picture = WriteQuarters(FFolder);
+    ASSERT_TRUE(desktop.SetWallpaper(picture, wsStretched)) << desktop.LastError().toStdString();
+    TWallpaperState before;
+    ASSERT_TRUE(LoadWallpaperState(FFolder.path(), before));
+    QFile text(FFolder.filePath(QStringLiteral("text.jpg")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    for (const QString& bad : {FFolder.filePath(QStringLiteral("missing.bmp")), text.fileName()}) {
+        EXPECT_FALSE(desktop.SetWallpaper(bad, wsTiled));
+        EXPECT_FALSE(desktop.LastError().isEmpty());
+        TWallpaperState after;
+        ASSERT_TRUE(LoadWallpaperState(FFolder.path(), after));
+        EXPECT_EQ(after.FileName, picture);
+        EXPECT_EQ(after.Process, before.Process);
+        EXPECT_TRUE(TDetachedProcessRunner().Running(before.Process));
+    }
+    EXPECT_TRUE(
+        Shows([](const QImage& shown) { return shown.pixel(48, 36) == qRgb(255, 255, 255); }));
+}
+
+// A script that captures the tool's output waits for the end of that output: swaybg, which
+// outlives the tool, must not hold it open.
+TEST_F(SwaybgOnHeadlessSwayTest, ToolReturnsWhenItsOutputIsCaptured) {
+    QProcessEnvironment environment = FSway.ClientEnvironment();
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), FFolder.filePath(QStringLiteral("data")));
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    const QString picture = WriteQuarters(FFolder);
+    int exitCode = -1;
+    const QString output =
+        RunProgram(QStringLiteral("sh"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("out=$(\"$0\" set \"$1\" stretched 2>&1) && echo \"$out\""),
+                    QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-desktop"), picture},
+                   exitCode, environment);
+    EXPECT_EQ(exitCode, 0) << "did not return within 10 s";
+    EXPECT_EQ(output.split(QLatin1Char('\n')).last(), picture) << output.toStdString();
+    EXPECT_TRUE(
+        Shows([](const QImage& shown) { return shown.pixel(48, 36) == qRgb(255, 255, 255); }));
+}
+
+// A real swaybg that cannot reach a compositor ends at once; its own words are the reason.
+TEST(SwaybgWithoutCompositor, ExitingSwaybgFailsWithItsMessage) {
+    QTemporaryDir runtime;
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedDisplay = qgetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    qputenv("WAYLAND_DISPLAY", "wayland-none");
+    TSwaybgWallpaper desktop(std::make_unique<TDetachedProcessRunner>(), runtime.path());
+    EXPECT_FALSE(
+        desktop.SetWallpaper(WritePicture(runtime, QStringLiteral("p.bmp"), 3, 3), wsTiled));
+    // Usually "swaybg exited: ...", or "cannot start swaybg: ..." when it ended before its
+    // start was confirmed; either way with swaybg's own words.
+    EXPECT_TRUE(desktop.LastError().contains(QStringLiteral("Unable to connect to the compositor")))
+        << desktop.LastError().toStdString();
+    savedRuntime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    savedDisplay.isNull() ? qunsetenv("WAYLAND_DISPLAY") : qputenv("WAYLAND_DISPLAY", savedDisplay);
 }

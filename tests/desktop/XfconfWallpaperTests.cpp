@@ -6,6 +6,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -77,6 +78,8 @@ protected:
 TEST_F(XfconfWallpaperTest, FirstSetCreatesWorkspaceZeroOfEveryMonitor) {
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("HDMI 1"), QStringLiteral("eDP-1")});
     ExpectGetFails(desktop);
+    EXPECT_EQ(desktop.LastError(),
+              QStringLiteral("xfconf holds no wallpaper yet (no .../last-image in xfce4-desktop)"));
     const QString file = QStringLiteral("/home/ö/Bilder/two words.jpg");
     ASSERT_TRUE(desktop.SetWallpaper(file, wsTiled));
     for (const QString& monitor :
@@ -120,6 +123,31 @@ TEST_F(XfconfWallpaperTest, SetReplacesEveryExistingImageAndAddsNoOther) {
               3);
 }
 
+// Asked for exactly what it reported, the adapter gives every monitor and workspace back its
+// own picture and style.
+TEST_F(XfconfWallpaperTest, SettingTheReportedWallpaperRestoresEachMonitorsOwnValues) {
+    const QList<std::array<QString, 3>> monitors = {
+        {Prefix + QStringLiteral("monitorDP-1/workspace0"), QStringLiteral("/a.png"),
+         QStringLiteral("5")},
+        {Prefix + QStringLiteral("monitorHDMI-1/workspace0"), QStringLiteral("/b.svg"),
+         QStringLiteral("6")}};
+    for (const auto& [base, image, imageStyle] : monitors) {
+        Create(base + QStringLiteral("/last-image"), QStringLiteral("string"), image);
+        Create(base + QStringLiteral("/image-style"), QStringLiteral("int"), imageStyle);
+    }
+    TXfconfWallpaper desktop(Bus(), {});
+    QString fileName;
+    int style = -1;
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    ASSERT_EQ(fileName, QStringLiteral("/a.png"));
+    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/other.bmp"), wsTiled));
+    ASSERT_TRUE(desktop.SetWallpaper(fileName, style));
+    for (const auto& [base, image, imageStyle] : monitors) {
+        EXPECT_EQ(Property(base + QStringLiteral("/last-image")), image);
+        EXPECT_EQ(Property(base + QStringLiteral("/image-style")), imageStyle);
+    }
+}
+
 TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("DP-2")});
     const QString styleProperty = Prefix + QStringLiteral("monitorDP-2/workspace0/image-style");
@@ -138,11 +166,13 @@ TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
     }
 }
 
-TEST(XfconfWallpaper, UnreachableDaemonFails) {
-    TXfconfWallpaper desktop(
+TEST(XfconfWallpaper, UnreachableBusFailsWithTheBussAnswer) {
+    TXfconfWallpaper noBus(
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
                                       QStringLiteral("no-bus")),
         {QStringLiteral("eDP-1")});
-    ExpectGetFails(desktop);
-    EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/p.jpg"), wsTiled));
+    ExpectGetFails(noBus);
+    EXPECT_TRUE(
+        noBus.LastError().endsWith(QStringLiteral("(org.freedesktop.DBus.Error.Disconnected)")))
+        << noBus.LastError().toStdString();
 }

@@ -2,7 +2,7 @@
 // the run script.
 //   detect          prints the adapter name ("gnome", "xfce", "x11-root" ...) or "none"
 //   get             prints the style (tiled, centered, stretched), a TAB and the file name;
-//                   exit 1 when the desktop cannot be asked
+//                   exit 1 with the desktop's reason when it cannot be asked
 //   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures other than BMP and
 //                   JPEG into the cache first as the program does; prints the file handed to
 //                   the desktop; exit 1 when the picture cannot be converted or the desktop
@@ -28,18 +28,19 @@ int Usage() {
     return 2;
 }
 
+int Fail(const Exception& error) {
+    QTextStream(stderr) << error.ClassName() << ": " << error.Message() << '\n';
+    return 1;
+}
+
 int Get(IDesktopWallpaper& desktop) {
     QString fileName;
     int style = wsCentered;
     if (!desktop.GetWallpaper(fileName, style))
-        return 1;
+        return Fail(DesktopError(QStringLiteral("The desktop cannot tell which wallpaper it shows"),
+                                 desktop.LastError()));
     QTextStream(stdout) << StyleWord(style) << '\t' << fileName << '\n';
     return 0;
-}
-
-int Fail(const Exception& error) {
-    QTextStream(stderr) << error.ClassName() << ": " << error.Message() << '\n';
-    return 1;
 }
 
 // Goes through the product object, so that the same pictures are converted with the same errors,

@@ -28,7 +28,14 @@ TEST(DateTime, EpochAndFractionRoundTrip) {
     EXPECT_DOUBLE_EQ(QDateTimeToDateTime(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
     EXPECT_DOUBLE_EQ(QDateTimeToDateTime(QDateTime(QDate(1900, 1, 1), QTime(18, 0))), 2.75);
     const QDateTime when(QDate(2026, 12, 7), QTime(10, 5, 9));
-    EXPECT_EQ(DateTimeToQDateTime(QDateTimeToDateTime(when)), when);
+    QDate date;
+    QTime time;
+    DecodeDateTime(QDateTimeToDateTime(when), date, time);
+    EXPECT_EQ(QDateTime(date, time), when);
+    // A fraction that rounds up to a whole day carries into the next date.
+    DecodeDateTime(2.9999999999, date, time);
+    EXPECT_EQ(date, QDate(1900, 1, 2));
+    EXPECT_EQ(time, QTime(0, 0));
     TDateTime encoded = 0;
     ASSERT_TRUE(TryEncodeDateTime(2026, 12, 7, 10, 5, 9, encoded));
     EXPECT_DOUBLE_EQ(encoded, QDateTimeToDateTime(when));

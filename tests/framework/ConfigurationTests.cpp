@@ -183,3 +183,22 @@ TEST_F(Registry, CallbacksRunAroundLoadAndSave) {
     Config->Save();
     EXPECT_EQ(calls, (QStringList{"after-load", "before-save"}));
 }
+
+// With no home folder the registry has nowhere to keep its file: the error says what is missing
+// rather than putting the file under "/".
+TEST(RegistryWithoutHome, RefusesAndNamesWhatIsMissing) {
+    const QByteArray savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", "");
+    try {
+        TLXConfiguration config;
+        ADD_FAILURE() << "file name " << config.FileName.toStdString();
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message().toStdString(),
+                  "No home folder: HOME is not set to an absolute path and "
+                  "neither is XDG_CONFIG_HOME");
+    }
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfigHome);
+}

@@ -3,8 +3,11 @@
 #include "ProgramFile.h"
 #include "UserFolders.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 TEST(Assertion, NamesUnitAndLine) {
     try {
@@ -54,15 +57,90 @@ TEST(FileNames, ExtensionsOnlyAfterLastDelimiter) {
     EXPECT_EQ(ExtractFileName("/a/b/c.txt"), "c.txt");
 }
 
+namespace {
+// Sets or unsets environment variables for one scope and restores them afterwards.
+class EnvironmentScope {
+public:
+    void Set(const char* name, const std::optional<QByteArray>& value) {
+        FSaved.push_back({name, qEnvironmentVariableIsSet(name)
+                                    ? std::optional<QByteArray>(qgetenv(name))
+                                    : std::nullopt});
+        Apply(name, value);
+    }
+    ~EnvironmentScope() {
+        for (auto it = FSaved.rbegin(); it != FSaved.rend(); ++it)
+            Apply(it->first, it->second);
+    }
+
+private:
+    static void Apply(const char* name, const std::optional<QByteArray>& value) {
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    }
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> FSaved;
+};
+} // namespace
+
 TEST(UserFolders, XdgVariablesWinAndFoldersAreCreated) {
     QTemporaryDir dir;
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", (dir.path() + "/deep/config/").toUtf8());
+    EnvironmentScope environment;
+    environment.Set("XDG_CONFIG_HOME", (dir.path() + "/deep/config/").toUtf8());
+    environment.Set("HOME", QByteArray());
     EXPECT_EQ(UserConfigFolder(), dir.path() + "/deep/config");
     EXPECT_TRUE(QFileInfo(dir.path() + "/deep/config").isDir());
-    qputenv("XDG_CONFIG_HOME", "relative/ignored");
-    EXPECT_FALSE(UserConfigFolder().contains("relative/ignored"));
-    qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+// Without an absolute XDG variable the folders come from HOME; without a usable HOME either there
+// is no place for them, and the error names what is missing instead of using "/".
+TEST(UserFolders, HomeIsNeededWhenTheXdgVariableIsMissingOrRelative) {
+    QTemporaryDir dir;
+    // Relative paths would land in the current folder: make that one we can look into.
+    const QString savedCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    struct Case {
+        const char* Variable;
+        QString (*Folder)();
+        std::optional<QByteArray> Xdg;
+        std::optional<QByteArray> Home;
+        QString Expected; // empty: refused
+    };
+    const QByteArray home = dir.path().toUtf8();
+    const Case cases[] = {
+        {"XDG_CONFIG_HOME", UserConfigFolder, std::nullopt, home, dir.path() + "/.config"},
+        {"XDG_CONFIG_HOME", UserConfigFolder, "relative/cfg", home, dir.path() + "/.config"},
+        {"XDG_CONFIG_HOME", UserConfigFolder, "", home, dir.path() + "/.config"},
+        {"XDG_DATA_HOME", UserDataFolder, std::nullopt, home, dir.path() + "/.local/share"},
+        {"XDG_DATA_HOME", UserDataFolder, "relative/data", home + "/",
+         dir.path() + "/.local/share"},
+        {"XDG_CONFIG_HOME", UserConfigFolder, std::nullopt, QByteArray(), {}},
+        {"XDG_CONFIG_HOME", UserConfigFolder, "relative/cfg", std::nullopt, {}},
+        {"XDG_DATA_HOME", UserDataFolder, std::nullopt, std::nullopt, {}},
+        {"XDG_DATA_HOME", UserDataFolder, "", QByteArray(), {}},
+        {"XDG_DATA_HOME", UserDataFolder, std::nullopt, "relative/home", {}},
+    };
+    for (const Case& c : cases) {
+        const std::string label = std::string(c.Variable) + "=" +
+                                  (c.Xdg ? c.Xdg->constData() : "(unset)") +
+                                  " HOME=" + (c.Home ? c.Home->constData() : "(unset)");
+        EnvironmentScope environment;
+        environment.Set(c.Variable, c.Xdg);
+        environment.Set("HOME", c.Home);
+        if (!c.Expected.isEmpty()) {
+            EXPECT_EQ(c.Folder(), c.Expected) << label;
+            continue;
+        }
+        try {
+            const QString folder = c.Folder();
+            ADD_FAILURE() << label << " gave " << folder.toStdString();
+        } catch (const Exception& error) {
+            EXPECT_TRUE(error.Message().contains("HOME")) << label;
+            EXPECT_TRUE(error.Message().contains(c.Variable)) << error.what();
+        }
+    }
+    QDir::setCurrent(savedCurrent);
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + "/relative"));
 }
 
 TEST(UserFolders, ForceDirectoriesFailsUnderAFile) {

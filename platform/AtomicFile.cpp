@@ -156,6 +156,8 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data) {
         throw openError(QStringLiteral("It is a folder, not a file."));
     if (!S_ISREG(info.st_mode))
         throw openError(QStringLiteral("It is not a regular file."));
+    // A regular file is read the usual way, waiting for slow storage.
+    ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     QByteArray content;
     char buffer[65536];
     for (;;) {

@@ -5,6 +5,8 @@
 #include "ProgramFile.h"
 #include "UserFolders.h"
 
+#include <limits>
+
 TLxBaseApplication* TLxBaseApplication::FInstance = nullptr;
 
 TLxBaseApplication::TLxBaseApplication(bool sharedDataFolder) : SharedDataFolder(sharedDataFolder) {
@@ -72,7 +74,9 @@ void TLXApplication::Initialize() {
     SessionInfo.RunCount = 0;
     RegisterConfigItems();
     LoadConfig();
-    SessionInfo.RunCount += 1;
+    // Stays at the maximum rather than overflowing after two billion starts.
+    if (SessionInfo.RunCount < std::numeric_limits<qint32>::max())
+        SessionInfo.RunCount += 1;
     SessionInfo.LastStart = Now();
 }
 

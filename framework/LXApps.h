@@ -43,7 +43,8 @@ public:
     virtual void ShowAbout() {}
 
     // The data folder with a trailing "/": the configuration home, the vendor, and (unless shared)
-    // the application's name. Raises ELXApplication when the configuration home is unavailable.
+    // the application's name. Raises ELXApplication when the configuration home cannot be created,
+    // and the user-folder error naming HOME and XDG_CONFIG_HOME when there is no home folder.
     QString GetDataFolder() const;
 
     // The live application object, or null.

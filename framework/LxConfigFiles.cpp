@@ -48,7 +48,9 @@ void ILxConfigSectionPtr::Release() {
 // ---- TLxConfigFile ----
 
 TLxConfigFile::TLxConfigFile(const QString& fileName, bool readOnly) : TMemIniFile(fileName) {
-    if (!fileName.isEmpty() && QFileInfo::exists(fileName))
+    if (!fileName.isEmpty() && !readOnly)
+        RemoveStaleTemporaries(ExtractFilePath(FinalTarget(fileName)));
+    if (!fileName.isEmpty())
         LoadFromDisk();
     FReadOnly = readOnly;
     CheckSchema();
@@ -84,10 +86,8 @@ void TLxConfigFile::ReloadIfChanged() {
 
 void TLxConfigFile::Reload() {
     LX_ASSERT(!FileName().isEmpty());
-    if (!QFileInfo::exists(FileName()))
-        return;
-    LoadFromDisk();
-    CheckSchema();
+    if (LoadFromDisk())
+        CheckSchema();
 }
 
 QString TLxConfigFile::ReadStored(const QString& section, const QString& ident) const {
@@ -99,7 +99,22 @@ QString TLxConfigFile::ReadStored(const QString& section, const QString& ident) 
 QString TLxConfigFile::ReadString(const QString& section, const QString& ident,
                                   const QString& defaultValue) {
     const QString stored = ReadStored(section, ident);
-    return stored.isEmpty() ? defaultValue : DecodeTextValue(stored);
+    if (stored.isEmpty())
+        return defaultValue;
+    // The error keeps its class and text; the person reading it also needs to know where the
+    // damaged value is and how to start without it.
+    const auto where = [&] {
+        return QStringLiteral("\nFile: %1\nKey: %2 in section [%3]\nStart the program with "
+                              "-noconfig to start without the stored settings.")
+            .arg(FileName(), ident, section);
+    };
+    try {
+        return DecodeTextValue(stored);
+    } catch (const EConvertError& error) {
+        throw EConvertError(error.Message() + where());
+    } catch (const Exception& error) {
+        throw Exception(error.Message() + where());
+    }
 }
 
 void TLxConfigFile::WriteString(const QString& section, const QString& ident,

@@ -67,8 +67,11 @@ class TLxConfigFile : public TMemIniFile {
 public:
     static constexpr int CurrentSchemaVersion = 1;
 
-    // Opens the file: reads it when it exists, then checks the schema header. Raises
-    // Exception "Unsupported schema version: %d" for a version above 1.
+    // Opens the file: unless read-only, removes the temporaries that killed saves left beside it;
+    // reads it when it exists, then checks the schema header. Raises EFOpenError or EReadError
+    // naming the file and the reason when something at its path cannot be read (nothing is then
+    // open, so nothing can be saved over it), and Exception "Unsupported schema version: %d" for a
+    // version above 1.
     TLxConfigFile(const QString& fileName, bool readOnly);
 
     int SchemaVersion() const { return FSchemaVersion; }
@@ -77,6 +80,8 @@ public:
     int SectionRefs() const { return FSectionRefs; }
     TDateTime LoadTime() const { return FLoadTime; }
 
+    // Raises, for a malformed quoted value, the decoding error (Exception "Badly formed quoted
+    // string" or EConvertError) with the file, the key and the way to start without it added.
     QString ReadString(const QString& section, const QString& ident, const QString& defaultValue);
     void WriteString(const QString& section, const QString& ident, const QString& value);
     qint32 ReadInteger(const QString& section, const QString& ident, qint32 defaultValue);
@@ -95,8 +100,9 @@ public:
     void WriteStrings(const QString& section, const QStringList& list, const QString& prefix);
     // Sets the version and writes it to the header when it differs from the current one.
     void SetSchemaVersion(int version);
-    // Saves when there are unsaved changes (stamping schema 1 first). The file is written to a
-    // temporary file and renamed over the old one. Raises "Unable to create configuration folder:
+    // Saves when there are unsaved changes (stamping schema 1 first). The file (the target, when it
+    // is a symbolic link) is written to a temporary file and renamed over the old one, keeping its
+    // mode. Raises "Unable to create configuration folder:
     // %s" when the folder cannot be made; a failed write is reported on standard error and leaves
     // the file modified for the next try.
     void UpdateFile();

@@ -107,7 +107,11 @@ std::optional<qint32> ParseInteger(const QString& text) {
 QString FormatDateTimeValue(TDateTime value) {
     if (value < 1.0)
         return QString();
-    return DateTimeToQDateTime(value).toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
+    QDate date;
+    QTime time;
+    DecodeDateTime(value, date, time);
+    return date.toString(QStringLiteral("yyyyMMdd")) + QLatin1Char('T') +
+           time.toString(QStringLiteral("HHmmss"));
 }
 
 std::optional<TDateTime> ParseDateTimeValue(const QString& stored, int schemaVersion) {

@@ -10,7 +10,8 @@
 class TLXConfiguration {
 public:
     // Computes the file name; raises "Unable to find/create APPDATA folder" when the user's
-    // configuration folder cannot be found or created.
+    // configuration folder cannot be created, and the user-folder error naming HOME and
+    // XDG_CONFIG_HOME when there is no home folder to put it in.
     TLXConfiguration();
     // Saves the open file and frees it with the items.
     ~TLXConfiguration();

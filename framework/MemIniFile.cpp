@@ -1,8 +1,7 @@
 #include "MemIniFile.h"
 
+#include "AtomicFile.h"
 #include "LocaleText.h"
-
-#include <QFile>
 
 namespace {
 bool IsTrimmed(QChar c) {
@@ -74,10 +73,10 @@ QByteArray TMemIniFile::Text() const {
 }
 
 bool TMemIniFile::LoadFromDisk() {
-    QFile file(FFileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!ReadWholeFile(FFileName, bytes))
         return false;
-    SetText(file.readAll());
+    SetText(bytes);
     return true;
 }
 

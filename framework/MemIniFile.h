@@ -20,7 +20,9 @@ public:
     // The content as written to disk: sections, entries and an empty line after each section,
     // every line ending with CR LF.
     QByteArray Text() const;
-    // Replaces the content by the file's, when it exists; false when it cannot be read.
+    // Replaces the content by the file's; false, with the content unchanged, when there is no
+    // file. Raises EFOpenError or EReadError naming the file when something is there that cannot
+    // be read (a folder, a FIFO, a file this user may not read, a read error).
     bool LoadFromDisk();
 
     // The stored text after the first "=" of the entry, or nothing when there is no such entry.

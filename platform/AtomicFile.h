@@ -1,10 +1,29 @@
 #pragma once
-// Replacing a file's content all at once: readers see the old file or the new one, never a part.
+// Whole files: read without ever blocking on something that is not a file, and replaced all at
+// once, so that readers see the old file or the new one, never a part.
 
 #include <QByteArray>
 #include <QString>
 
-// Writes the data to a temporary file beside fileName, flushes it to disk and renames it over
-// fileName. On failure the old file is left as it was, the temporary file is removed, false is
-// returned and reason holds the system's explanation.
+// Reads the whole file into data. Returns false, leaving data alone, when nothing is at that path
+// (or a symbolic link there points at nothing). Raises EFOpenError ("Cannot open file "name".
+// reason") when something is there but cannot be opened or is not a regular file (a folder, a
+// FIFO, a device), and EReadError ("Cannot read file "name". reason") when reading fails.
+bool ReadWholeFile(const QString& fileName, QByteArray& data);
+
+// The file that writing to fileName changes: symbolic links are followed to the name they end
+// at, which need not exist yet. Gives fileName itself when it is no link.
+QString FinalTarget(const QString& fileName);
+
+// Writes the data to a temporary file beside FinalTarget(fileName), flushes it to disk and renames
+// it over that target, so a symbolic link stays a link. An existing file keeps its mode; a new one
+// gets 0666 less the umask. On failure the old file is left as it was, the temporary file is
+// removed, false is returned and reason holds the system's explanation.
 bool WriteFileAtomically(const QString& fileName, const QByteArray& data, QString& reason);
+
+// Removes from folder the temporary files of saves that were killed before they finished: regular
+// files named like this unit's temporaries (".velloria-", 8 letters or digits, ".tmp") that no
+// save holds. A save holds an exclusive lock on its temporary until the rename, and the system
+// drops that lock when the writer dies, so a temporary whose lock can be taken has no writer.
+// Anything that cannot be examined or removed is left alone.
+void RemoveStaleTemporaries(const QString& folder);

@@ -23,11 +23,15 @@ TDateTime QDateTimeToDateTime(const QDateTime& value) {
     return FromParts(local.date(), local.time());
 }
 
-QDateTime DateTimeToQDateTime(TDateTime value) {
-    const double days = std::floor(value);
-    const auto ms = static_cast<qint64>(std::llround((value - days) * MillisecondsPerDay));
-    const QDate date = Epoch.addDays(static_cast<qint64>(days));
-    return QDateTime(date, QTime(0, 0)).addMSecs(ms);
+void DecodeDateTime(TDateTime value, QDate& date, QTime& time) {
+    auto days = static_cast<qint64>(std::floor(value));
+    auto ms = std::llround((value - std::floor(value)) * MillisecondsPerDay);
+    if (ms >= qint64(MillisecondsPerDay)) {
+        ++days;
+        ms = 0;
+    }
+    date = Epoch.addDays(days);
+    time = QTime::fromMSecsSinceStartOfDay(int(ms));
 }
 
 bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second,

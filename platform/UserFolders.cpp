@@ -1,17 +1,26 @@
 #include "UserFolders.h"
 
+#include "Exception.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
+bool IsAbsolute(const QString& path) {
+    return path.startsWith(QLatin1Char('/'));
+}
+
 // A base directory from its variable, else from HOME and the fallback; relative values are
-// ignored, as the XDG rules say.
+// ignored, as the XDG rules say. Without either there is no place for the user's files: using
+// "/" or the current folder instead would scatter them where they do not belong.
 QString BaseFolder(const char* variable, const char* fallback) {
     QString path = qEnvironmentVariable(variable);
-    if (path.isEmpty() || QDir::isRelativePath(path)) {
-        const QString home = qEnvironmentVariable("HOME", QDir::homePath());
-        if (home.isEmpty())
-            return {};
+    if (!IsAbsolute(path)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (!IsAbsolute(home))
+            throw Exception(QStringLiteral("No home folder: HOME is not set to an absolute path "
+                                           "and neither is %1")
+                                .arg(QLatin1String(variable)));
         path = home + QLatin1Char('/') + QLatin1String(fallback);
     }
     path = ExcludeTrailingPathDelimiter(QDir::cleanPath(path));

@@ -109,6 +109,7 @@ void TVelloriaApp::InitCacheFolder() {
                          GetAppName() + QLatin1Char('/');
     if (!ForceDirectories(path))
         throw Exception(QStringLiteral("Failed to create folder: ") + path);
+    RemoveStaleTemporaries(path);
     CacheFolder = path;
 }
 

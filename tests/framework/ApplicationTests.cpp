@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 class TestApp : public TLXApplication {
@@ -91,6 +93,32 @@ TEST_F(Application, SessionRecordAcrossRuns) {
     EXPECT_EQ(stored.RunCount, 1);
     EXPECT_EQ(stored.FirstStart, first.FirstStart);
     EXPECT_EQ(stored.LastExit, first.LastExit);
+}
+
+// The registry is process-wide and loads once per process, so this run happens in a child
+// process of its own (gtest re-runs this test there).
+TEST_F(Application, RunCountStaysAtItsMaximum) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QString folder = Home.path() + "/cfg/Ornwick/Velloria";
+    const QString file = folder + "/framework_tests.ini";
+    TLxSessionInfo stored{1.0, 2.0, 3.0, std::numeric_limits<qint32>::max()};
+    const QByteArray hex =
+        QByteArray(reinterpret_cast<const char*>(&stored), sizeof stored).toHex();
+    QDir().mkpath(folder);
+    WriteWhole(file, "[Velloria]\r\nSessionInfo=" + hex + "\r\n");
+    EXPECT_EXIT(
+        {
+            TestApp app;
+            app.Parameters = QStringList{};
+            app.Initialize();
+            app.Finalize();
+            const bool saved = ReadWhole(file).contains(hex.right(8).toUpper() + "\r\n");
+            std::fprintf(stderr, "RunCount %d FirstStart %s, %s\n", app.SessionInfo.RunCount,
+                         app.SessionInfo.FirstStart == 1.0 ? "kept" : "lost",
+                         saved ? "saved" : "not saved");
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "RunCount 2147483647 FirstStart kept, saved");
 }
 
 TEST_F(Application, NoConfigIsSetFromTheCommandLine) {

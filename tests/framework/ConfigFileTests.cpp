@@ -4,9 +4,16 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <chrono>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 class ConfigFile : public ::testing::Test {
@@ -212,10 +219,11 @@ TEST_F(ConfigFile, FailedWriteKeepsTheOldFileAndStaysDirty) {
 }
 
 TEST_F(ConfigFile, SaveFailureThroughAFolderInPlaceOfTheFile) {
-    // Works as root too: the file name is taken by a folder, so the rename cannot succeed.
-    QDir().mkpath(Path);
+    // Works as root too: the file name is taken by a folder after opening, so the rename cannot
+    // succeed.
     TLxConfigFile file(Path, false);
     file.WriteString("S", "A", "1");
+    QDir().mkpath(Path);
     testing::internal::CaptureStderr();
     file.UpdateFile();
     const std::string error = testing::internal::GetCapturedStderr();
@@ -263,4 +271,94 @@ TEST_F(ConfigFile, FiftyMegabyteFileLoadsAndSaves) {
     file.WriteInteger("Velloria", "Thumb-Size", 120);
     file.UpdateFile();
     EXPECT_EQ(TLxConfigFile(Path, false).ReadInteger("Velloria", "Thumb-Size", 0), 120);
+}
+
+// Something at the file's path that cannot be read is refused, naming the file and the reason:
+// taken as empty, the next save would replace every setting and foreign section with defaults.
+TEST_F(ConfigFile, UnreadableFileIsRefusedNamingFileAndReason) {
+    struct Case {
+        const char* Kind;
+        std::function<void(const QString&)> Make;
+        const char* ClassName;
+        QString Message; // after the file name
+    };
+    const auto link = [](const char* target) {
+        return [target](const QString& path) { ASSERT_TRUE(QFile::link(target, path)); };
+    };
+    const Case cases[] = {
+        {"folder", [](const QString& path) { QDir().mkpath(path); }, "EFOpenError",
+         "\". It is a folder, not a file."},
+        {"link loop", link("velloria.ini"), "EFOpenError",
+         "\". " + QString::fromLocal8Bit(std::strerror(ELOOP))},
+        // The kernel refuses to read this file at its start: a real read error, also for root.
+        {"read error", link("/proc/self/mem"), "EReadError",
+         "\". " + QString::fromLocal8Bit(std::strerror(EIO))},
+    };
+    for (const Case& c : cases) {
+        const QString path = Dir.path() + "/" + c.Kind + "/velloria.ini";
+        QDir().mkpath(Dir.path() + "/" + c.Kind);
+        c.Make(path);
+        try {
+            TLxConfigFile file(path, false);
+            ADD_FAILURE() << c.Kind << " opened";
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.ClassName().toStdString(), c.ClassName) << c.Kind;
+            EXPECT_TRUE(error.Message().endsWith(path + c.Message)) << error.what();
+        }
+    }
+}
+
+TEST_F(ConfigFile, FifoIsRefusedWithoutWaitingForAWriter) {
+    QDir().mkpath(Dir.path() + "/sub");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path).constData(), 0600), 0);
+    auto opening = std::async(std::launch::async, [this] {
+        try {
+            TLxConfigFile file(Path, false);
+            return std::string("opened");
+        } catch (const Exception& error) {
+            return error.Message().toStdString();
+        }
+    });
+    if (opening.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        ADD_FAILURE() << "opening a FIFO waits for a writer";
+        // Be that writer, so that the test ends.
+        ::close(::open(QFile::encodeName(Path).constData(), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_EQ(opening.get(),
+              "Cannot open file \"" + Path.toStdString() + "\". It is not a regular file.");
+}
+
+TEST_F(ConfigFile, FileThisUserMayNotReadIsRefused) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may read a file of mode 000; the folder, link-loop, read-error and "
+                        "FIFO cases show the refusal";
+    Store(CrLf({"[S]", "A=1"}));
+    ::chmod(QFile::encodeName(Path).constData(), 0);
+    try {
+        TLxConfigFile file(Path, false);
+        ADD_FAILURE() << "opened";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(error.Message(), "Cannot open file \"" + Path + "\". " +
+                                       QString::fromLocal8Bit(std::strerror(EACCES)));
+    }
+}
+
+// A save killed half-way leaves its temporary beside the file it was replacing (the target of a
+// link, when the file is one); opening the file for writing clears it away, a read-only opening
+// changes nothing.
+TEST_F(ConfigFile, OpeningRemovesTemporariesOfKilledSaves) {
+    QDir().mkpath(Dir.path() + "/sub");
+    QDir().mkpath(Dir.path() + "/dotfiles");
+    WriteWhole(Dir.path() + "/dotfiles/velloria.ini", CrLf({"[S]", "A=1"}));
+    ASSERT_TRUE(QFile::link("../dotfiles/velloria.ini", Path));
+    const QString stale = Dir.path() + "/dotfiles/.velloria-AbCd1234.tmp";
+    WriteWhole(stale, "[S]\r\nA=");
+    { TLxConfigFile readOnly(Path, true); }
+    EXPECT_TRUE(QFileInfo::exists(stale));
+    TLxConfigFile file(Path, false);
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    file.WriteInteger("S", "A", 2);
+    file.UpdateFile();
+    EXPECT_TRUE(QFileInfo(Path).isSymLink());
+    EXPECT_TRUE(ReadWhole(Dir.path() + "/dotfiles/velloria.ini").contains("A=2\r\n"));
 }

@@ -2,6 +2,30 @@
 #include "LxConfigValues.h"
 
 #include <gtest/gtest.h>
+#include <time.h>
+
+namespace {
+// Puts the process in the named time zone for one scope, as TZ set at start-up would.
+class TimeZoneScope {
+public:
+    explicit TimeZoneScope(const char* zone)
+        : FSaved(qgetenv("TZ")), FHadZone(qEnvironmentVariableIsSet("TZ")) {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~TimeZoneScope() {
+        if (FHadZone)
+            qputenv("TZ", FSaved);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+
+private:
+    QByteArray FSaved;
+    bool FHadZone;
+};
+} // namespace
 
 TEST(TextValue, QuotedFormOnlyForWhitespace) {
     EXPECT_EQ(EncodeTextValue(""), "\"\"");
@@ -67,6 +91,45 @@ TEST(DateTimeValue, IsoFormInSchemaOne) {
     // A field that is not a number counts as 0: a zero hour is still a valid time.
     EXPECT_EQ(ParseDateTimeValue("20261207Txx0509", 1),
               QDateTimeToDateTime(QDateTime(QDate(2026, 12, 7), QTime(0, 5, 9))));
+}
+
+// The stored form is the local wall clock: on the days clocks change it must not move by the shift.
+TEST(DateTimeValue, WallClockOnDaysClocksChange) {
+    struct Case {
+        const char* Zone;
+        QDate Date;
+        QTime Time;
+        const char* Stored;
+    };
+    const Case cases[] = {
+        {"Europe/Berlin", {2026, 3, 29}, {1, 59, 59}, "20260329T015959"},
+        {"Europe/Berlin", {2026, 3, 29}, {3, 0, 0}, "20260329T030000"},
+        {"Europe/Berlin", {2026, 3, 29}, {10, 0, 0}, "20260329T100000"},
+        {"Europe/Berlin", {2026, 3, 29}, {23, 59, 59}, "20260329T235959"},
+        {"Europe/Berlin", {2026, 10, 25}, {1, 30, 0}, "20261025T013000"},
+        {"Europe/Berlin", {2026, 10, 25}, {3, 0, 1}, "20261025T030001"},
+        {"Europe/Berlin", {2026, 10, 25}, {18, 45, 0}, "20261025T184500"},
+        {"America/New_York", {2026, 3, 8}, {12, 0, 0}, "20260308T120000"},
+        {"America/New_York", {2026, 11, 1}, {23, 59, 59}, "20261101T235959"},
+        // Half-hour shift, and a zone whose clocks change at midnight.
+        {"Australia/Lord_Howe", {2026, 10, 4}, {9, 15, 30}, "20261004T091530"},
+        {"America/Havana", {2026, 3, 8}, {12, 0, 0}, "20260308T120000"},
+    };
+    for (const Case& c : cases) {
+        const TimeZoneScope zone(c.Zone);
+        const TDateTime value = QDateTimeToDateTime(QDateTime(c.Date, c.Time));
+        EXPECT_EQ(FormatDateTimeValue(value).toStdString(), c.Stored) << c.Zone;
+        EXPECT_EQ(ParseDateTimeValue(c.Stored, 1), value) << c.Zone << " " << c.Stored;
+    }
+}
+
+// A time that the clock skipped (written by hand or by another machine) reads and writes back
+// unchanged.
+TEST(DateTimeValue, SkippedHourSurvivesARoundTrip) {
+    const TimeZoneScope zone("Europe/Berlin");
+    const auto value = ParseDateTimeValue("20260329T023000", 1);
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(FormatDateTimeValue(*value).toStdString(), "20260329T023000");
 }
 
 TEST(DateTimeValue, NumberInSchemaZero) {

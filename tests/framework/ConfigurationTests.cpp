@@ -165,6 +165,50 @@ TEST_F(Registry, MalformedQuotedTextStopsTheLoadButReleasesTheHandle) {
     EXPECT_EQ(Config->ConfigFile().SectionRefs(), 0);
 }
 
+// The unreadable file stays as it was: neither loading nor the save at exit replaces it.
+TEST_F(Registry, UnreadableFileIsNeverOverwritten) {
+    RegisterProductSettings();
+    QDir().mkpath(Folder());
+    ASSERT_TRUE(QFile::link("/proc/self/mem", Config->FileName));
+    EXPECT_THROW(Config->Load(), EReadError);
+    EXPECT_FALSE(Config->IsOpen());
+    EXPECT_THROW(Config->Save(), EReadError);
+    EXPECT_EQ(QFileInfo(Config->FileName).symLinkTarget(), "/proc/self/mem");
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"framework_tests.ini"});
+}
+
+// One damaged value stops the start: the report says where it is and how to start anyway.
+TEST_F(Registry, MalformedQuotedTextNamesTheFileTheKeyAndTheWayOut) {
+    RegisterProductSettings();
+    struct Case {
+        const char* Stored;
+        const char* ClassName;
+        const char* Text;
+    };
+    const Case cases[] = {
+        {"\"%zz\"", "EConvertError", "'$zz' is not a valid integer value"},
+        {"\"a%4\"", "Exception", "Badly formed quoted string"},
+    };
+    for (const Case& c : cases) {
+        Store(CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=1", "[Velloria]",
+                    (QByteArray("LastFolder=") + c.Stored).constData()}));
+        TLXConfiguration fresh;
+        fresh.SetAppName("Velloria");
+        fresh.Items.Add(MakeStringConfig("LastFolder", &LastFolder));
+        try {
+            fresh.Load();
+            ADD_FAILURE() << c.Stored << " loaded";
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.ClassName().toStdString(), c.ClassName);
+            EXPECT_TRUE(error.Message().startsWith(c.Text)) << error.what();
+            EXPECT_TRUE(error.Message().contains(fresh.FileName)) << error.what();
+            EXPECT_TRUE(error.Message().contains("LastFolder")) << error.what();
+            EXPECT_TRUE(error.Message().contains("-noconfig")) << error.what();
+        }
+    }
+}
+
 TEST_F(Registry, UnsupportedSchemaKeepsNoFileOpen) {
     RegisterProductSettings();
     Store(CrLf({"[LXS:CONFIG:HEADER]", "SchemaVersion=2"}));
@@ -182,4 +226,23 @@ TEST_F(Registry, CallbacksRunAroundLoadAndSave) {
     Config->Load();
     Config->Save();
     EXPECT_EQ(calls, (QStringList{"after-load", "before-save"}));
+}
+
+// With no home folder the registry has nowhere to keep its file: the error says what is missing
+// rather than putting the file under "/".
+TEST(RegistryWithoutHome, RefusesAndNamesWhatIsMissing) {
+    const QByteArray savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", "");
+    try {
+        TLXConfiguration config;
+        ADD_FAILURE() << "file name " << config.FileName.toStdString();
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message().toStdString(),
+                  "No home folder: HOME is not set to an absolute path and "
+                  "neither is XDG_CONFIG_HOME");
+    }
+    qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfigHome);
 }

@@ -1,5 +1,7 @@
 #include "Graphics.h"
 
+#include "AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -28,15 +30,13 @@ void TGraphic::Assign(TGraphic& source) {
 }
 
 QByteArray ReadWholeFile(const QString& fileName) {
-    QFile file(fileName);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int code = errno;
-        throw EFOpenError(
-            QStringLiteral("Cannot open file \"%1\". %2")
-                .arg(QFileInfo(fileName).absoluteFilePath(), SystemErrorText(code, file)));
-    }
-    return file.readAll();
+    // The platform's reader never waits on a FIFO or a device that merely bears a picture's name.
+    const QString fullName = QFileInfo(fileName).absoluteFilePath();
+    QByteArray data;
+    if (!ReadWholeFile(fullName, data))
+        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                              .arg(fullName, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    return data;
 }
 
 QString SystemErrorText(int errorCode, const QFile& file) {

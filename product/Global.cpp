@@ -25,13 +25,6 @@ namespace {
 // is missing, not a regular file or unreadable; EInvalidGraphic when its header is not of the
 // format its extension names. Only the header is read, nothing is decoded.
 void CheckPictureFile(const QString& fileName) {
-    const QFileInfo info(fileName);
-    // Checked before opening: opening a FIFO would wait for a writer.
-    if (info.exists() && !info.isFile())
-        throw EFOpenError(
-            QStringLiteral("Cannot open file \"%1\". %2")
-                .arg(info.absoluteFilePath(), info.isDir() ? QStringLiteral("Is a directory")
-                                                           : QStringLiteral("Not a regular file")));
     const QByteArray data = ReadWholeFile(fileName);
     try {
         if (HasExtension(fileName, QStringLiteral(".bmp")))
@@ -40,7 +33,7 @@ void CheckPictureFile(const QString& fileName) {
             ReadJpegSize(data);
     } catch (const EInvalidGraphic& error) {
         throw EInvalidGraphic(QStringLiteral("Cannot use \"%1\" as wallpaper. %2")
-                                  .arg(info.absoluteFilePath(), error.Message()));
+                                  .arg(QFileInfo(fileName).absoluteFilePath(), error.Message()));
     }
 }
 

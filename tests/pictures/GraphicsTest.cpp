@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(ReadWholeFile, MissingFileRaisesEFOpenErrorWithFullNameAndReason) {
     QTemporaryDir dir;
@@ -16,6 +17,24 @@ TEST(ReadWholeFile, MissingFileRaisesEFOpenErrorWithFullNameAndReason) {
         EXPECT_EQ(e.Message(),
                   QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(name));
         EXPECT_EQ(e.ClassName(), QStringLiteral("EFOpenError"));
+    }
+}
+
+TEST(ReadWholeFile, FolderOrFifoIsRefusedAtOnce) {
+    // A FIFO named like a picture would otherwise hold the reader until someone writes to it.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.gif"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder.bmp"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const auto& [name, reason] : {std::pair{fifo, "It is not a regular file."},
+                                       std::pair{folder, "It is a folder, not a file."}}) {
+        try {
+            ReadWholeFile(name);
+            ADD_FAILURE() << "no exception for " << name.toStdString();
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file \"%1\". %2").arg(name, reason));
+        }
     }
 }
 

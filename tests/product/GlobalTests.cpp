@@ -283,8 +283,8 @@ TEST_F(Product, BitmapsAndJpegsThatAreNoSuchPicturesAreRefused) {
     } cases[] = {
         {"missing.bmp", {}, noFile, nullptr},
         {"dangling.bmp", {}, noFile, nullptr},
-        {"dir.bmp", {}, "Is a directory", nullptr},
-        {"pipe.jpg", {}, "Not a regular file", nullptr},
+        {"dir.bmp", {}, "It is a folder, not a file.", nullptr},
+        {"pipe.jpg", {}, "It is not a regular file.", nullptr},
         {"empty.bmp", {}, nullptr, badBitmap},
         {"text.BMP", "BM but no header", nullptr, badBitmap},
         {"notes.jpg", "some text", nullptr, "JPEG error #53"},

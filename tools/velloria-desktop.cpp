@@ -75,14 +75,8 @@ int Restore(IDesktopWallpaper& desktop) {
     return Fail(DesktopError(QStringLiteral("The desktop did not take the last wallpaper back"),
                              desktop.LastError()));
 }
-} // namespace
 
-int main(int argc, char** argv) {
-    // Screen names (XFCE's monitors) need a windowing connection; the rest does not.
-    const std::unique_ptr<QCoreApplication> app =
-        DisplayAvailable() ? std::make_unique<QGuiApplication>(argc, argv)
-                           : std::make_unique<QCoreApplication>(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
+int Run(const QStringList& arguments) {
     const QString command = arguments.value(0);
     std::unique_ptr<IDesktopWallpaper> desktop = CreateDesktopWallpaper();
     if (command == QLatin1String("detect") && arguments.size() == 1) {
@@ -96,4 +90,19 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("restore") && arguments.size() == 1)
         return Restore(*desktop);
     return Usage();
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    // Screen names (XFCE's monitors) need a windowing connection; the rest does not.
+    const std::unique_ptr<QCoreApplication> app =
+        DisplayAvailable() ? std::make_unique<QGuiApplication>(argc, argv)
+                           : std::make_unique<QCoreApplication>(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    try {
+        return Run(arguments);
+    } catch (const Exception& error) {
+        // No home folder, for one: there is nowhere to keep the state.
+        return Fail(error);
+    }
 }

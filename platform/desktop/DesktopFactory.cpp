@@ -76,8 +76,7 @@ TDesktopSnapshot ReadDesktopSnapshot() {
 }
 
 QString DefaultStateFolder() {
-    const QString data = UserDataFolder();
-    return data.isEmpty() ? QString() : data + QStringLiteral("/Ornwick/Velloria/");
+    return UserDataFolder() + QStringLiteral("/Ornwick/Velloria/");
 }
 
 std::unique_ptr<IDesktopWallpaper> CreateDesktopWallpaper(TDesktopKind kind,

@@ -10,7 +10,8 @@
 // session bus, which GSettings schemas are installed.
 TDesktopSnapshot ReadDesktopSnapshot();
 
-// The folder of the state file: the user's data folder, then Ornwick/Velloria/.
+// The folder of the state file: the user's data folder, then Ornwick/Velloria/. Raises as
+// UserDataFolder does when there is no home folder.
 QString DefaultStateFolder();
 
 // The adapter for the kind, keeping its state (where it needs one) in the given folder. For

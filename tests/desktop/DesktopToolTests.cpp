@@ -3,7 +3,9 @@
 #include "TestPeers.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -127,4 +129,20 @@ TEST_F(DesktopToolTest, WithoutASessionBusNoBusOrSettingsServiceIsLeftBehind) {
         Run({QStringLiteral("restore")}, 0);
         EXPECT_EQ(LeftBehind(marker), QStringList());
     }
+}
+
+TEST_F(DesktopToolTest, WithoutAHomeFolderItSaysSoInsteadOfWritingAtTheRoot) {
+    for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        FEnvironment.remove(QString::fromLatin1(name));
+    FEnvironment.insert(QStringLiteral("HOME"), QString());
+    for (const char* command : {"detect", "get"}) {
+        QProcess tool;
+        tool.setProcessEnvironment(FEnvironment);
+        tool.start(Tool, {QString::fromLatin1(command)});
+        ASSERT_TRUE(tool.waitForFinished(20000)) << command;
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << command;
+        EXPECT_EQ(tool.exitCode(), 1) << command;
+        EXPECT_TRUE(tool.readAllStandardError().contains("No home folder")) << command;
+    }
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/desktop-wallpaper.json")));
 }

@@ -1,11 +1,11 @@
 #include "WallpaperState.h"
 
+#include "AtomicFile.h"
 #include "UserFolders.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 const QString FileKey = QStringLiteral("file");
@@ -33,7 +33,6 @@ bool LoadWallpaperState(const QString& folder, TWallpaperState& state) {
 }
 
 bool SaveWallpaperState(const QString& folder, const TWallpaperState& state, QString& error) {
-    QSaveFile file(WallpaperStateFile(folder));
     if (!ForceDirectories(folder)) {
         error = QStringLiteral("cannot create the folder %1").arg(folder);
         return false;
@@ -43,10 +42,11 @@ bool SaveWallpaperState(const QString& folder, const TWallpaperState& state, QSt
                            {StyleKey, state.Style},
                            {PidKey, state.Process.Pid},
                            {StartTimeKey, QString::number(state.Process.StartTime)}};
-    if (file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(json).toJson()) >= 0 &&
-        file.commit())
+    const QString fileName = WallpaperStateFile(folder);
+    QString reason;
+    if (WriteFileAtomically(fileName, QJsonDocument(json).toJson(), reason))
         return true;
-    error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    error = QStringLiteral("cannot write %1: %2").arg(fileName, reason);
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "WallpaperState.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -134,4 +135,23 @@ TEST(WallpaperState, RoundTripAndDamagedFiles) {
         TWallpaperState loaded;
         EXPECT_FALSE(LoadWallpaperState(stateFolder, loaded)) << damaged.constData();
     }
+}
+
+TEST(WallpaperState, SavingKeepsTheFilesModeAndWritesThroughALink) {
+    QTemporaryDir folder;
+    const QString kept = folder.filePath(QStringLiteral("kept.json"));
+    QFile target(kept);
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.close();
+    ASSERT_TRUE(target.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::link(kept, WallpaperStateFile(folder.path())));
+    QString error;
+    ASSERT_TRUE(SaveWallpaperState(folder.path(), {QStringLiteral("/x.bmp"), wsTiled, {}}, error))
+        << error.toStdString();
+    EXPECT_TRUE(QFileInfo(WallpaperStateFile(folder.path())).isSymLink());
+    // Owner, group and other bits only: the user bits say what this process may do.
+    EXPECT_EQ(QFileInfo(kept).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    TWallpaperState state;
+    ASSERT_TRUE(LoadWallpaperState(folder.path(), state));
+    EXPECT_EQ(state.FileName, QStringLiteral("/x.bmp"));
 }

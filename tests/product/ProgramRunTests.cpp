@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -269,3 +270,46 @@ TEST_P(LastChanceReport, EndsTheProgramWhenDismissedOrTerminated) {
 INSTANTIATE_TEST_SUITE_P(ProgramRun, LastChanceReport, ::testing::Bool(), [](const auto& info) {
     return std::string(info.param ? "Terminated" : "Dismissed");
 });
+
+// Without a display the program runs on a private Xvfb. A TERM to the whole process group, as
+// timeout or a service manager sends it, must leave the display up until the program has saved,
+// and no Xvfb of the run may be left afterwards.
+TEST_F(ProgramRun, HeadlessRunSavesTheSessionWhenItsProcessGroupIsTerminated) {
+    QProcessEnvironment env = Environment("xcb");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    QProcess run;
+    run.setProcessEnvironment(env);
+    // The script leads a process group of its own, as under timeout or a service manager.
+    run.setChildProcessModifier([] { ::setsid(); });
+    run.start(VELLORIA_HEADLESS, {"--screenshot", VELLORIA_SCREENSHOT_TOOL,
+                                  Home.filePath("screen.png"), VELLORIA_PROGRAM});
+    ASSERT_TRUE(run.waitForStarted(Deadline));
+    // However the test ends, the run gets its TERM and is waited for.
+    const std::unique_ptr<QProcess, void (*)(QProcess*)> ender(&run, [](QProcess* process) {
+        if (process->state() != QProcess::NotRunning) {
+            ::kill(-pid_t(process->processId()), SIGTERM);
+            process->waitForFinished(Deadline);
+        }
+    });
+    const QRegularExpression announcement("virtual X display (:\\d+) \\(Xvfb, process (\\d+)\\)");
+    QRegularExpressionMatch announced;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            run.waitForReadyRead(100);
+            announced = announcement.match(QString::fromLocal8Bit(run.peek(4096)));
+            return announced.hasMatch();
+        },
+        Deadline))
+        << "no display announced";
+    const QString display = announced.captured(1);
+    const pid_t xvfb = announced.captured(2).toInt();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !WindowNamed(display, "Velloria").isEmpty(); }, Deadline))
+        << "no Velloria window";
+
+    ::kill(-pid_t(run.processId()), SIGTERM);
+    EXPECT_EQ(ExitCode(run), 0) << run.readAllStandardError().toStdString();
+    EXPECT_EQ(StoredSession().RunCount, 1);
+    EXPECT_EQ(::kill(xvfb, 0), -1) << "Xvfb of the run is still there";
+}

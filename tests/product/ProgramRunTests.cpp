@@ -48,13 +48,13 @@ bool HoldsASocket(qint64 pid) {
     return false;
 }
 
-// The id of the first window on the display whose title is exactly the name, or empty.
+// The id of the first shown window on the display whose title is exactly the name, or empty.
 QString WindowNamed(const QString& display, const QString& name) {
     QProcess search;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display);
     search.setProcessEnvironment(env);
-    search.start("xdotool", {"search", "--name", "^" + name + "$"});
+    search.start("xdotool", {"search", "--onlyvisible", "--name", "^" + name + "$"});
     search.waitForFinished(Deadline);
     return QString::fromLatin1(search.readAllStandardOutput()).trimmed().section('\n', 0, 0);
 }

@@ -85,8 +85,9 @@ TApplication::TApplication() : FSignalNotifier(NewSignalNotifier()) {
     Application = this;
     // Only the main form's closing ends the loop, not the closing of the last message box.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The dispatcher calls the idle handlers outside any event: they need their own guard.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &TApplication::Idle);
+            [this] { Guarded([this] { emit Idle(); }); });
     if (FSignalNotifier)
         connect(FSignalNotifier.get(), &QSocketNotifier::activated, this,
                 &TApplication::OnTerminationSignal);

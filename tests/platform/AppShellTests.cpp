@@ -2,6 +2,7 @@
 #include "Exception.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +11,8 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <utility>
 
 namespace {
 constexpr int Deadline = 5000;
@@ -28,8 +31,18 @@ public:
         });
         FTimer.start(10);
     }
+    // Runs a real loop, one that goes idle, until a report was read or the deadline passed.
     bool WaitForReport() {
-        return QTest::qWaitFor([this] { return !Texts.isEmpty(); }, Deadline);
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (!Texts.isEmpty())
+                loop.quit();
+        });
+        check.start(10);
+        QTimer::singleShot(Deadline, &loop, &QEventLoop::quit);
+        loop.exec();
+        return !Texts.isEmpty();
     }
     QStringList Texts;
     QStringList Titles;
@@ -90,37 +103,44 @@ TEST_P(ExceptionBoundary, ReachesTheStandardReportAndTheLoopGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     AppShell, ExceptionBoundary,
-    ::testing::Values(EscapeCase{"Timer",
-                                 [](QObject& context) {
-                                     auto* timer = new QTimer(&context);
-                                     timer->setSingleShot(true);
-                                     QObject::connect(timer, &QTimer::timeout, [] {
-                                         throw EReadError("Stream read error");
-                                     });
-                                     timer->start(0);
-                                 },
-                                 "Stream read error"},
-                      EscapeCase{"QueuedSlot",
-                                 [](QObject& context) {
-                                     QMetaObject::invokeMethod(
-                                         &context,
-                                         [] { throw EConvertError("Invalid class typecast"); },
-                                         Qt::QueuedConnection);
-                                 },
-                                 "Invalid class typecast"},
-                      EscapeCase{"NonStandardException",
-                                 [](QObject& context) {
-                                     QMetaObject::invokeMethod(
-                                         &context, [] { throw 42; }, Qt::QueuedConnection);
-                                 },
-                                 "An exception of unknown type was raised"},
-                      EscapeCase{"GuardedNonStandardException",
-                                 [](QObject& context) {
-                                     QMetaObject::invokeMethod(
-                                         &context, [] { Guarded([] { throw "text"; }); },
-                                         Qt::QueuedConnection);
-                                 },
-                                 "An exception of unknown type was raised"}),
+    ::testing::Values(
+        EscapeCase{"Timer",
+                   [](QObject& context) {
+                       auto* timer = new QTimer(&context);
+                       timer->setSingleShot(true);
+                       QObject::connect(timer, &QTimer::timeout,
+                                        [] { throw EReadError("Stream read error"); });
+                       timer->start(0);
+                   },
+                   "Stream read error"},
+        EscapeCase{"QueuedSlot",
+                   [](QObject& context) {
+                       QMetaObject::invokeMethod(
+                           &context, [] { throw EConvertError("Invalid class typecast"); },
+                           Qt::QueuedConnection);
+                   },
+                   "Invalid class typecast"},
+        EscapeCase{"IdleHandler",
+                   [](QObject& context) {
+                       auto failed = std::make_shared<bool>(false);
+                       QObject::connect(Application, &TApplication::Idle, &context, [failed] {
+                           if (!std::exchange(*failed, true))
+                               throw EReadError("Idle update failed");
+                       });
+                   },
+                   "Idle update failed"},
+        EscapeCase{"NonStandardException",
+                   [](QObject& context) {
+                       QMetaObject::invokeMethod(
+                           &context, [] { throw 42; }, Qt::QueuedConnection);
+                   },
+                   "An exception of unknown type was raised"},
+        EscapeCase{"GuardedNonStandardException",
+                   [](QObject& context) {
+                       QMetaObject::invokeMethod(
+                           &context, [] { Guarded([] { throw "text"; }); }, Qt::QueuedConnection);
+                   },
+                   "An exception of unknown type was raised"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // The report of a failed paint waits until the paint has returned: a modal box inside

@@ -34,9 +34,11 @@ std::unique_ptr<QSocketNotifier> NewSignalNotifier() {
         return nullptr;
     auto notifier = std::make_unique<QSocketNotifier>(SignalPipe[0], QSocketNotifier::Read);
     QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
-        char buffer[16];
-        while (::read(SignalPipe[0], buffer, sizeof buffer) > 0) {
-        }
+        Guarded([] {
+            char buffer[16];
+            while (::read(SignalPipe[0], buffer, sizeof buffer) > 0) {
+            }
+        });
     });
     return notifier;
 }
@@ -105,7 +107,7 @@ void TApplication::ShowError(const QString& message) {
     // A modal box inside a paint would run a nested loop in the middle of painting.
     if (PaintDepth > 0) {
         QMetaObject::invokeMethod(
-            this, [this, message] { ShowError(message); }, Qt::QueuedConnection);
+            this, [this, message] { Guarded([&] { ShowError(message); }); }, Qt::QueuedConnection);
         return;
     }
     QMessageBox::critical(MainForm ? MainForm.data() : nullptr, Title, message);

@@ -271,13 +271,14 @@ INSTANTIATE_TEST_SUITE_P(ProgramRun, LastChanceReport, ::testing::Bool(), [](con
     return std::string(info.param ? "Terminated" : "Dismissed");
 });
 
-// Without a display the program runs on a private Xvfb. A TERM to the whole process group, as
-// timeout or a service manager sends it, must leave the display up until the program has saved,
-// and no Xvfb of the run may be left afterwards.
+// Without a display (nor a session bus) the program runs on a private Xvfb. A TERM to the whole
+// process group, as timeout or a service manager sends it, must leave the display up until the
+// program has saved, and no Xvfb of the run may be left afterwards.
 TEST_F(ProgramRun, HeadlessRunSavesTheSessionWhenItsProcessGroupIsTerminated) {
     QProcessEnvironment env = Environment("xcb");
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
+    env.remove("DBUS_SESSION_BUS_ADDRESS");
     QProcess run;
     run.setProcessEnvironment(env);
     // The script leads a process group of its own, as under timeout or a service manager.

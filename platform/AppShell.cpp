@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -22,9 +23,12 @@ volatile std::sig_atomic_t SignalArrived = 0;
 int PaintDepth = 0;
 
 void OnSignal(int) {
+    // The interrupted code (a save, say) may be about to read errno.
+    const int savedErrno = errno;
     SignalArrived = 1;
     const char byte = 1;
     [[maybe_unused]] auto written = ::write(SignalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 // A notifier that fires when a termination signal arrives (or has arrived unseen) and empties

@@ -1,5 +1,7 @@
 #include "FMain.h"
 
+#include "AppShell.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 
@@ -15,6 +17,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    event->accept();
-    QCoreApplication::quit();
+    Guarded([event] {
+        event->accept();
+        QCoreApplication::quit();
+    });
 }

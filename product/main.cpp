@@ -46,7 +46,6 @@ int RunProgram() {
     shell.HelpFile = QStringLiteral("velloria.chm");
     TMainForm mainForm;
     shell.MainForm = &mainForm;
-    shell.InstallTerminationSignals();
 
     auto application = std::make_unique<TVelloriaApp>();
     VelloriaApp = application.get();
@@ -67,7 +66,7 @@ int RunMain(int argc, char** argv) {
                                                 "scripts/run, which starts a virtual one")));
         return 1;
     }
-    QApplication app(argc, argv);
+    TGuardedApplication app(argc, argv);
     // JPEG output depth follows the screen's, set once at start-up.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         TJPEGImage::SetEightBitDisplay(screen->depth() <= 8);
@@ -82,6 +81,9 @@ int RunMain(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else: a termination signal during start-up must not kill the program
+    // before it can save, nor cut a save short.
+    CatchTerminationSignals();
     RegisterPictureFormats();
     const int exitCode = RunMain(argc, argv);
     UnregisterPictureFormats();

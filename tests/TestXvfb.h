@@ -1,41 +1,37 @@
 #pragma once
 // A private Xvfb server for tests that need a real X display; stopped when the object goes.
 
-#include <QDir>
-#include <QFileInfo>
 #include <QProcess>
-#include <QThread>
+#include <QString>
 
 class TTestXvfb {
 public:
-    // Starts Xvfb on the first free display number from 140; Display() is empty when it could not.
+    // Starts Xvfb on a display number it chooses itself; Display() is empty when it could not.
+    // Xvfb writes that number to its standard output once it accepts connections, so nothing
+    // is scanned and nothing waits longer than it must.
     TTestXvfb() {
-        for (int number = 140; number < 200; ++number) {
-            if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
-                QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-                continue;
-            FServer.start(QStringLiteral("Xvfb"),
-                          {QStringLiteral(":%1").arg(number), QStringLiteral("-screen"),
-                           QStringLiteral("0"), QStringLiteral("800x600x24"),
-                           QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp")});
-            if (!FServer.waitForStarted(5000))
-                return;
-            for (int i = 0; i < 100; ++i) {
-                if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))) {
-                    FDisplay = QStringLiteral(":%1").arg(number);
-                    return;
-                }
-                QThread::msleep(50);
-            }
+        FServer.start(QStringLiteral("Xvfb"),
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                       QStringLiteral("0"), QStringLiteral("800x600x24"),
+                       QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                       QStringLiteral("tcp")});
+        if (!FServer.waitForStarted(10000))
             return;
+        while (!FServer.canReadLine() && FServer.waitForReadyRead(20000)) {
         }
+        const QByteArray line = FServer.readLine().trimmed();
+        bool isNumber = false;
+        line.toInt(&isNumber);
+        if (isNumber)
+            FDisplay = QStringLiteral(":") + QString::fromLatin1(line);
     }
     ~TTestXvfb() {
         FServer.terminate();
         FServer.waitForFinished(5000);
     }
     const QString& Display() const { return FDisplay; }
+    // The server's process id, for tests that pause it.
+    qint64 ProcessId() const { return FServer.processId(); }
 
 private:
     QProcess FServer;

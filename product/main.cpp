@@ -1,6 +1,7 @@
 // The main program: the start-up and shut-down sequence around the event loop.
 
 #include "AppShell.h"
+#include "DesktopWallpaper.h"
 #include "FMain.h"
 #include "Global.h"
 #include "Jpeg.h"
@@ -84,6 +85,9 @@ int main(int argc, char** argv) {
     // Before anything else: a termination signal during start-up must not kill the program
     // before it can save, nor cut a save short.
     CatchTerminationSignals();
+    // Without a session (a plain X window manager) no bus may be launched for us: it would
+    // outlive the program.
+    PreventSessionBusLaunch();
     RegisterPictureFormats();
     const int exitCode = RunMain(argc, argv);
     UnregisterPictureFormats();

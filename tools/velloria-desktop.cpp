@@ -94,6 +94,7 @@ int Run(const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    PreventSessionBusLaunch();
     // Screen names (XFCE's monitors) need a windowing connection; the rest does not.
     const std::unique_ptr<QCoreApplication> app =
         DisplayAvailable() ? std::make_unique<QGuiApplication>(argc, argv)

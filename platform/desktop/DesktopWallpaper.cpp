@@ -9,9 +9,12 @@
 #include <algorithm>
 
 namespace {
+// An address that libdbus and GIO refuse at once (an unknown transport), launching no bus.
+const QByteArray DisabledBusAddress = QByteArrayLiteral("disabled:");
+
 const TServiceStyles<QString> StyleWords = {QStringLiteral("tiled"), QStringLiteral("centered"),
                                             QStringLiteral("stretched")};
-}
+} // namespace
 
 QString StyleWord(int style) {
     return StyleToService(style, StyleWords);
@@ -32,7 +35,14 @@ QString FileNameFromSetting(const QString& value) {
 }
 
 bool SessionBusAnnounced() {
+    const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    if (!address.isEmpty())
+        return address != DisabledBusAddress;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ||
-           (!runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists());
+    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
+}
+
+void PreventSessionBusLaunch() {
+    if (!SessionBusAnnounced())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", DisabledBusAddress);
 }

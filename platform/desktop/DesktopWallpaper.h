@@ -72,8 +72,12 @@ bool StyleFromWord(const QString& word, int& style);
 
 // True when a session bus is announced (DBUS_SESSION_BUS_ADDRESS, or $XDG_RUNTIME_DIR/bus).
 // Without one, asking for the session bus would make libdbus or GIO launch a bus of their own,
-// which would outlive us.
+// which would outlive us. The "disabled:" address that PreventSessionBusLaunch sets is none.
 bool SessionBusAnnounced();
+// When no session bus is announced, sets DBUS_SESSION_BUS_ADDRESS to "disabled:" so that neither
+// libdbus (for Qt) nor GIO launches one that would outlive the program. Call it first in main,
+// before any library can ask for the bus.
+void PreventSessionBusLaunch();
 
 // A local file URL ("file:///...") becomes its local path, its escapes decoded to bytes and the
 // bytes to a file name; anything else, such as the bare path that some desktops write, is

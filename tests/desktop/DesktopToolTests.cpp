@@ -1,5 +1,6 @@
 // The velloria-desktop command in sessions made up for it: none at all, a plain X server, and
 // a GNOME session on GSettings' keyfile backend.
+#include "../TestProcesses.h"
 #include "TestPeers.h"
 
 #include <QDir>
@@ -85,26 +86,6 @@ TEST_F(DesktopToolTest, GnomeSessionGoesThroughGSettings) {
                          exitCode, FEnvironment),
               QStringLiteral("'file://") + FHome.path() + QStringLiteral("/sea%20view.bmp'"));
 }
-
-namespace {
-// The bus and settings services that a program could leave behind, started by it with its
-// environment, which carries the given marker.
-QStringList LeftBehind(const QByteArray& marker) {
-    QStringList found;
-    const QStringList names = {QStringLiteral("dbus-launch"), QStringLiteral("dbus-daemon"),
-                               QStringLiteral("dconf-service")};
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
-        if (!comm.open(QIODevice::ReadOnly) || !environ.open(QIODevice::ReadOnly))
-            continue;
-        const QString name = QString::fromLocal8Bit(comm.readAll().trimmed());
-        if (names.contains(name) && environ.readAll().split('\0').contains(marker))
-            found << name + QLatin1Char(' ') + pid;
-    }
-    return found;
-}
-} // namespace
 
 // Under a plain X window manager no session bus exists: nothing may launch one (or the dconf
 // service on it) that outlives the tool. GIO's usual backend is dconf here, as for a user.

@@ -1,6 +1,7 @@
 // Runs the real program with HOME and the XDG folders in a temporary folder, as a user would start
 // and close it.
 
+#include "../TestProcesses.h"
 #include "../TestXvfb.h"
 #include "LXApps.h"
 
@@ -143,6 +144,27 @@ TEST_F(ProgramRun, RunsCountUpAndFirstStartIsKept) {
     const TLxSessionInfo fresh = StoredSession();
     EXPECT_EQ(fresh.RunCount, 1);
     EXPECT_GT(fresh.FirstStart, second.LastExit);
+}
+
+// Under a plain X window manager there is no session bus: the program must not get one launched
+// for it (Qt asks for the bus while it starts), since that bus would outlive it.
+TEST_F(ProgramRun, WithoutASessionBusNoBusIsLeftBehind) {
+    TTestXvfb xvfb;
+    ASSERT_FALSE(xvfb.Display().isEmpty());
+    const QByteArray marker = "VELLORIA_TEST_RUN=" + QByteArray::number(::getpid()) + "-bus";
+    QProcessEnvironment env = Environment("xcb");
+    env.insert("DISPLAY", xvfb.Display());
+    env.insert("VELLORIA_TEST_RUN", QString::fromLatin1(marker.mid(marker.indexOf('=') + 1)));
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
+        env.remove(name);
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(VELLORIA_PROGRAM, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !WindowNamed(xvfb.Display(), "Velloria").isEmpty(); },
+                                Deadline));
+    ::kill(pid_t(program.processId()), SIGTERM);
+    EXPECT_EQ(ExitCode(program), 0);
+    EXPECT_EQ(LeftBehind(marker), QStringList());
 }
 
 // The signal comes again and again from the first moment the program can catch it until it has

@@ -2,6 +2,8 @@
 // The desktop's wallpaper as the program sees it: one file and one of three styles. Each desktop
 // family has its own adapter behind this interface; DesktopFactory picks the one that applies.
 
+#include <QMap>
+#include <QPair>
 #include <QString>
 #include <array>
 
@@ -51,6 +53,25 @@ template <typename T> using TServiceStyles = std::array<T, 3>;
 inline int ValidStyle(int style) {
     return style >= wsTiled && style <= wsStretched ? style : wsCentered;
 }
+
+// The settings a desktop held when it reported a file and style, for each file and style it
+// reported: setting that same file and style again puts them back as they were (a dark-mode
+// picture, options outside our three styles), however many reads and writes came between.
+template <typename TValues> class TReportedSettings {
+public:
+    // Keeps the values read when the desktop reported the file and style.
+    void Remember(const QString& fileName, int style, const TValues& values) {
+        FReported.insert({fileName, ValidStyle(style)}, values);
+    }
+    // The values kept for the file and style, or null when they were never reported.
+    const TValues* Find(const QString& fileName, int style) const {
+        const auto found = FReported.constFind({fileName, ValidStyle(style)});
+        return found == FReported.cend() ? nullptr : &found.value();
+    }
+
+private:
+    QMap<QPair<QString, int>, TValues> FReported;
+};
 
 // The service value for a style code; any code outside 0..2 is written as centred.
 template <typename T> T StyleToService(int style, const TServiceStyles<T>& values) {

@@ -135,17 +135,16 @@ QString TGSettingsWallpaper::Name() const {
 bool TGSettingsWallpaper::GetWallpaper(QString& fileName, int& style) {
     fileName.clear();
     style = wsCentered;
-    FRead.clear();
     if (!FSettings)
         return Failed(FUnavailable);
+    TValues read;
     for (const QByteArray& key :
          {QByteArray(FSchema.ImageKey), FDarkImageKey, QByteArray(OptionsKey)})
         if (!key.isEmpty())
-            FRead.append({key, ReadString(FSettings, key.constData())});
-    fileName = FileNameFromSetting(QString::fromUtf8(FRead.first().second));
-    style = StyleFromService(QString::fromUtf8(FRead.last().second), OptionNicks);
-    FReadFile = fileName;
-    FReadStyle = style;
+            read.append({key, ReadString(FSettings, key.constData())});
+    fileName = FileNameFromSetting(QString::fromUtf8(read.first().second));
+    style = StyleFromService(QString::fromUtf8(read.last().second), OptionNicks);
+    FReported.Remember(fileName, style, read);
     return Succeeded();
 }
 
@@ -160,8 +159,8 @@ bool TGSettingsWallpaper::SetWallpaper(const QString& fileName, int style) {
 
 TGSettingsWallpaper::TValues TGSettingsWallpaper::ValuesFor(const QString& fileName,
                                                             int style) const {
-    if (!FRead.isEmpty() && fileName == FReadFile && ValidStyle(style) == FReadStyle)
-        return FRead;
+    if (const TValues* reported = FReported.Find(fileName, style))
+        return *reported;
     const QByteArray image =
         FSchema.ImageIsUri && !fileName.isEmpty() ? FileUri(fileName) : fileName.toUtf8();
     if (image.isEmpty() && !fileName.isEmpty())

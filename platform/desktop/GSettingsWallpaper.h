@@ -50,8 +50,8 @@ public:
     // every key it read (the dark picture too) with the file and style reported.
     bool GetWallpaper(QString& fileName, int& style) override;
     // Writes the picture key (and the dark one) and "picture-options" in one change, switches a
-    // slideshow off, and syncs the backend. Asked for the very file and style the last
-    // GetWallpaper reported, writes back the keys it read as they were (a dark picture of its
+    // slideshow off, and syncs the backend. Asked for a file and style that a GetWallpaper
+    // reported, writes back the keys it read then as they were (a dark picture of its
     // own, options such as "zoom"). False, with nothing written, when the schema is missing or
     // a key is not writable.
     bool SetWallpaper(const QString& fileName, int style) override;
@@ -59,7 +59,7 @@ public:
 private:
     using TValues = QList<QPair<QByteArray, QByteArray>>; // key, string value
     // The keys and values that make the file and style the wallpaper: the remembered set when
-    // they are what GetWallpaper reported; empty when the name cannot be a file URI.
+    // they are what a GetWallpaper reported; empty when the name cannot be a file URI.
     TValues ValuesFor(const QString& fileName, int style) const;
     // Writes the values in one change after checking every key is writable; false, with the
     // reason in LastError and nothing written, otherwise.
@@ -70,8 +70,6 @@ private:
     _GSettings* FSlideshow = nullptr;
     QByteArray FDarkImageKey; // empty when the schema has none
     QString FUnavailable;     // why every call fails, when FSettings is null
-    // What the last GetWallpaper read, and the file and style it reported.
-    TValues FRead;
-    QString FReadFile;
-    int FReadStyle = wsCentered;
+    // What each GetWallpaper read, by the file and style it reported.
+    TReportedSettings<TValues> FReported;
 };

@@ -63,20 +63,19 @@ bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
     fileName = properties.value(images.first()).toString();
     const QVariant styleValue = properties.value(StyleProperty(images.first()));
     style = styleValue.isValid() ? StyleFromService(styleValue.toInt(), ImageStyles) : wsCentered;
-    FRead.clear();
+    QVariantMap read;
     for (const QString& image : images)
         for (const QString& property : {image, StyleProperty(image)})
             if (properties.contains(property))
-                FRead.insert(property, properties.value(property));
-    FReadFile = fileName;
-    FReadStyle = style;
+                read.insert(property, properties.value(property));
+    FReported.Remember(fileName, style, read);
     return Succeeded();
 }
 
 bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
-    if (!FRead.isEmpty() && fileName == FReadFile && ValidStyle(style) == FReadStyle) {
+    if (const QVariantMap* reported = FReported.Find(fileName, style)) {
         bool written = true;
-        for (auto it = FRead.cbegin(); it != FRead.cend(); ++it)
+        for (auto it = reported->cbegin(); it != reported->cend(); ++it)
             written = SetProperty(it.key(), it.value()) && written;
         return written ? Succeeded() : false;
     }

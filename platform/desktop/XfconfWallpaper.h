@@ -19,8 +19,8 @@ public:
     // answer or no wallpaper has been set yet.
     bool GetWallpaper(QString& fileName, int& style) override;
     // Writes every existing "last-image" and its "image-style"; when there is none, creates them
-    // for workspace 0 of every monitor. Asked for the very file and style the last GetWallpaper
-    // reported, writes back each one's own values as read. False when xfconf does not answer or
+    // for workspace 0 of every monitor. Asked for a file and style that a GetWallpaper reported,
+    // writes back each one's own values as read then. False when xfconf does not answer or
     // refuses a property.
     bool SetWallpaper(const QString& fileName, int style) override;
 
@@ -31,8 +31,6 @@ private:
 
     QDBusConnection FBus;
     QStringList FMonitorNames;
-    // What the last GetWallpaper read (pictures and styles by property), and what it reported.
-    QVariantMap FRead;
-    QString FReadFile;
-    int FReadStyle = wsCentered;
+    // What each GetWallpaper read (pictures and styles by property), by what it reported.
+    TReportedSettings<QVariantMap> FReported;
 };

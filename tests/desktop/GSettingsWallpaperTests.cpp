@@ -115,6 +115,8 @@ TEST_P(GSettingsWallpaperTest, SettingTheReportedWallpaperRestoresEveryKeyItRead
     const QString other = QStringLiteral("/home/me/other.bmp");
     ASSERT_TRUE(desktop.SetWallpaper(other, wsTiled));
     EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'wallpaper'"));
+    // Reading the new choice back does not forget what the first read found.
+    ASSERT_TRUE(Reads(desktop, other, style));
     // Another style for the reported file is a choice of its own, not a restore.
     ASSERT_TRUE(desktop.SetWallpaper(light, wsStretched));
     EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'stretched'"));

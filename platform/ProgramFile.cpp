@@ -1,5 +1,6 @@
 #include "ProgramFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 QString ProgramFilePath() {
@@ -8,6 +9,12 @@ QString ProgramFilePath() {
 
 QString ProgramFolder() {
     return QFileInfo(ProgramFilePath()).absolutePath();
+}
+
+QString ProgramDataFolder() {
+    const QString installed =
+        QDir::cleanPath(ProgramFolder() + QStringLiteral("/../share/velloria"));
+    return QFileInfo(installed).isDir() ? installed : ProgramFolder();
 }
 
 namespace {

@@ -7,6 +7,10 @@
 QString ProgramFilePath();
 // Folder of the running executable, without a trailing "/".
 QString ProgramFolder();
+// Folder of the program's data (help pages, autostart entry), without a trailing "/": the
+// installed <prefix>/share/velloria beside the executable's bin/ when that folder exists, else the
+// executable's own folder (a build tree). Never fails; the folder it names may hold nothing.
+QString ProgramDataFolder();
 // The file name with its extension replaced by the given one (".ini"); a name without an
 // extension gets it appended. Only a "." after the last "/" counts.
 QString ChangeFileExt(const QString& fileName, const QString& extension);

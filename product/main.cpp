@@ -6,6 +6,7 @@
 #include "Global.h"
 #include "Jpeg.h"
 #include "PictureFormats.h"
+#include "ProgramFile.h"
 #include "VelloriaVersion.h"
 
 #include <QApplication>
@@ -30,6 +31,8 @@ bool AnswerInformationOption(int argc, char** argv) {
             return false;
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(Usage, stdout);
+            // Where the help pages are looked for: installed or in the build tree.
+            std::printf("\nHelp pages: %s/help\n", qPrintable(ProgramDataFolder()));
             return true;
         }
         if (std::strcmp(argv[i], "--version") == 0) {

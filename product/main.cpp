@@ -4,6 +4,7 @@
 #include "DesktopWallpaper.h"
 #include "FMain.h"
 #include "Global.h"
+#include "Help.h"
 #include "Jpeg.h"
 #include "PictureFormats.h"
 #include "ProgramFile.h"
@@ -32,7 +33,7 @@ bool AnswerInformationOption(int argc, char** argv) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(Usage, stdout);
             // Where the help pages are looked for: installed or in the build tree.
-            std::printf("\nHelp pages: %s/help\n", qPrintable(ProgramDataFolder()));
+            std::printf("\nHelp pages: %s\n", qPrintable(HelpFolder()));
             return true;
         }
         if (std::strcmp(argv[i], "--version") == 0) {

@@ -1,9 +1,11 @@
 #include "AtomicFile.h"
 #include "DateTime.h"
 #include "Exception.h"
+#include "Help.h"
 #include "ProgramFile.h"
 #include "UserFolders.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QTemporaryDir>
 #include <csignal>
@@ -380,3 +382,30 @@ TEST(AtomicFile, TemporaryOfASaveInProgressIsKeptUntilItsWriterEnds) {
     RemoveStaleTemporaries(dir.path());
     EXPECT_TRUE(Temporaries(dir.path()).isEmpty());
 }
+
+// The help pages are looked for in the data folder beside the program; the browser is asked
+// through Qt's URL handlers, which a test can take over.
+class THelpPageCatcher : public QObject {
+    Q_OBJECT
+public slots:
+    void Open(const QUrl& url) { Opened.append(url); }
+
+public:
+    QList<QUrl> Opened;
+};
+
+TEST(Help, OpensThePageOfTheContextOrTheContents) {
+    const QString folder = ProgramDataFolder() + QStringLiteral("/help/");
+    THelpPageCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+    EXPECT_TRUE(ShowHelpContext(2000));
+    EXPECT_TRUE(ShowHelpContext(0));
+    EXPECT_TRUE(ShowHelpContext(-5));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(catcher.Opened.size(), 3);
+    EXPECT_EQ(catcher.Opened[0].toLocalFile(), folder + QStringLiteral("2000.html"));
+    EXPECT_EQ(catcher.Opened[1].toLocalFile(), folder + QStringLiteral("index.html"));
+    EXPECT_EQ(catcher.Opened[2].toLocalFile(), folder + QStringLiteral("index.html"));
+}
+
+#include "PlatformTests.moc"

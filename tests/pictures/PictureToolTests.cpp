@@ -2,12 +2,18 @@
 // a failed conversion leaves no file behind.
 #include "BmpReader.h"
 #include "BmpWriter.h"
+#include "FileFormats.h"
 #include "GifSamples.h"
+#include "Picture.h"
+#include "PictureFormats.h"
 #include "SampleFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -107,4 +113,36 @@ TEST(PictureTool, DrawStretchesIntoAWhiteCanvas) {
         RunTool({QStringLiteral("draw"), ico, QStringLiteral("0"), QStringLiteral("8"), iconPng})
             .ExitCode,
         1);
+}
+
+// The run script's sample folder: one readable picture of every graphic class the registry
+// knows, none of them blank, so a newcomer's first screen shows every kind of thumbnail.
+TEST(SamplesTool, WritesOneReadablePictureOfEveryFormat) {
+    RegisterPictureFormats();
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("samples"));
+    QProcess process;
+    process.start(QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-samples"), {folder});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    QSet<QString> classesLeft;
+    for (const TFileFormat& row : FileFormats().Rows())
+        classesLeft.insert(QString::fromLatin1(row.GraphicClass->className()));
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files)) {
+        SCOPED_TRACE(file.fileName().toStdString());
+        TPicture picture;
+        picture.LoadFromFile(file.filePath());
+        classesLeft.remove(QString::fromLatin1(picture.Graphic()->metaObject()->className()));
+        QImage drawn(picture.Width(), picture.Height(), QImage::Format_ARGB32);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        picture.Graphic()->Draw(painter, drawn.rect());
+        painter.end();
+        QSet<QRgb> colours;
+        for (int y = 0; y < drawn.height(); y += 4)
+            for (int x = 0; x < drawn.width(); x += 4)
+                colours.insert(drawn.pixel(x, y));
+        EXPECT_GE(colours.size(), 3) << "a blank or single-colour sample";
+    }
+    EXPECT_TRUE(classesLeft.isEmpty()) << qPrintable(QStringList(classesLeft.values()).join(' '));
 }

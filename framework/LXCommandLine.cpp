@@ -4,11 +4,17 @@
 #include "ProgramFile.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
+// "-name" or "/name"; a parameter beginning with "/" that names an existing file or folder is an
+// absolute path given to the program, not an option.
 bool IsOption(const QString& parameter) {
-    return !parameter.isEmpty() &&
-           (parameter.front() == QLatin1Char('-') || parameter.front() == QLatin1Char('/'));
+    if (parameter.isEmpty())
+        return false;
+    if (parameter.front() == QLatin1Char('-'))
+        return true;
+    return parameter.front() == QLatin1Char('/') && !QFileInfo::exists(parameter);
 }
 
 // The text after the prefix; "--name" is taken like "-name", as Linux programs are used to.

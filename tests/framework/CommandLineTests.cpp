@@ -1,5 +1,6 @@
 #include "LXCommandLine.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,6 +48,15 @@ TEST(CommandLine, FirstPositionalOrDoubleDashEndsTheOptions) {
     Parsed empty({"", "-nc"});
     EXPECT_FALSE(empty.Line.HasOption("noconfig"));
     EXPECT_EQ(empty.Positional(), (QStringList{"", "-nc"}));
+
+    // A Linux path begins with the other option prefix: one that exists is a folder or file
+    // given to the program, one that does not is still an option.
+    QTemporaryDir folder;
+    Parsed path({"/nc", folder.path(), "-nc"});
+    EXPECT_TRUE(path.Line.HasOption("noconfig"));
+    EXPECT_EQ(path.Positional(), (QStringList{folder.path(), "-nc"}));
+    Parsed output({"/o", folder.path()});
+    EXPECT_EQ(output.Line.Value("output"), folder.path());
 }
 
 TEST(CommandLine, ArgsStartWithTheExecutablePath) {

@@ -1,6 +1,7 @@
 #include "Volumes.h"
 
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,4 +131,29 @@ TEST(Volumes, ThisMachineListsItsRootAndNoKernelViews) {
     EXPECT_TRUE(mountPoints.contains("/")) << mountPoints.join(' ').toStdString();
     EXPECT_FALSE(mountPoints.contains("/proc"));
     EXPECT_FALSE(mountPoints.contains("/sys"));
+}
+
+TEST(Volumes, ToolPrintsOneTabSeparatedLinePerVolume) {
+    QProcess tool;
+    tool.start(QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-volumes"), {});
+    ASSERT_TRUE(tool.waitForFinished(30000)) << tool.errorString().toStdString();
+    EXPECT_EQ(tool.exitCode(), 0);
+    const QStringList lines =
+        QString::fromUtf8(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), MountedVolumes().size());
+    QStringList mountPoints;
+    for (const QString& line : lines) {
+        const QStringList fields = line.split('\t');
+        ASSERT_EQ(fields.size(), 4) << line.toStdString();
+        mountPoints << fields[0];
+        const QStringList types = {"unknown", "removable", "fixed", "network", "cdrom", "ramdisk"};
+        EXPECT_TRUE(types.contains(fields[1])) << line.toStdString();
+    }
+    EXPECT_TRUE(mountPoints.contains("/"));
+    EXPECT_FALSE(mountPoints.contains("/proc"));
+
+    tool.start(QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-volumes"), {"--all"});
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitCode(), 2);
+    EXPECT_TRUE(tool.readAllStandardError().startsWith("usage: velloria-volumes"));
 }

@@ -50,9 +50,18 @@ public:
     const QList<TLine>& Lines() const { return FLines; }
 
     int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : int(FLines.size());
+        int rows = 0;
+        Guarded([&] { rows = parent.isValid() ? 0 : int(FLines.size()); });
+        return rows;
     }
     QVariant data(const QModelIndex& index, int role) const override {
+        QVariant value;
+        Guarded([&] { value = Data(index, role); });
+        return value;
+    }
+
+private:
+    QVariant Data(const QModelIndex& index, int role) const {
         if (!index.isValid() || index.row() >= FLines.size())
             return {};
         const TLine& line = FLines[index.row()];
@@ -68,7 +77,6 @@ public:
         }
     }
 
-private:
     QList<TLine> FLines;
 };
 
@@ -90,7 +98,11 @@ public:
 
     // As high as the larger of the text and the icon plus one.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return {option.rect.width(), std::max(option.fontMetrics.height(), SmallIconSize + 1)};
+        QSize size;
+        Guarded([&] {
+            size = {option.rect.width(), std::max(option.fontMetrics.height(), SmallIconSize + 1)};
+        });
+        return size;
     }
 
 private:
@@ -156,6 +168,10 @@ void TJvDirectoryListBox::SetDirectory(const QString& path) {
 void TJvDirectoryListBox::SetShowAllFolders(bool show) {
     FShowAllFolders = show;
     Rebuild();
+}
+
+TJvDriveCombo* TJvDirectoryListBox::DriveCombo() const {
+    return FDriveCombo;
 }
 
 void TJvDirectoryListBox::SetDriveCombo(TJvDriveCombo* combo) {

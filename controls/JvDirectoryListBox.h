@@ -35,7 +35,7 @@ public:
     bool ShowAllFolders() const { return FShowAllFolders; }
     void SetShowAllFolders(bool show);
     // The bound drive combo, or null. Binding makes the combo choose the current folder's drive.
-    TJvDriveCombo* DriveCombo() const { return FDriveCombo; }
+    TJvDriveCombo* DriveCombo() const;
     void SetDriveCombo(TJvDriveCombo* combo);
     // Fired after every folder change, also after one that left the folder as it was.
     std::function<void(TJvDirectoryListBox&)> OnChange;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QSocketNotifier>
 
@@ -123,16 +124,16 @@ TVolumeFacts SystemVolumeFacts() {
             flag = ReadSmallFile(folder + QStringLiteral("/../removable"));
         return flag == QLatin1String("1");
     };
-    facts.Label = [](const QString& source) {
-        if (!source.startsWith(QLatin1String("/dev/")))
-            return QString();
-        const QString device = QFileInfo(source).canonicalFilePath();
-        const QDir labels(QStringLiteral("/dev/disk/by-label"));
-        for (const QFileInfo& link : labels.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
-            if (!device.isEmpty() && link.canonicalFilePath() == device)
-                return DecodeEscapes(QFile::encodeName(link.fileName()), 16);
-        }
-        return QString();
+    // The labels, read once: the links in /dev/disk/by-label name the devices.
+    QHash<QString, QString> labels;
+    const QDir labelFolder(QStringLiteral("/dev/disk/by-label"));
+    for (const QFileInfo& link : labelFolder.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        labels.insert(link.canonicalFilePath(),
+                      DecodeEscapes(QFile::encodeName(link.fileName()), 16));
+    facts.Label = [labels](const QString& source) {
+        return source.startsWith(QLatin1String("/dev/"))
+                   ? labels.value(QFileInfo(source).canonicalFilePath())
+                   : QString();
     };
     return facts;
 }

@@ -296,6 +296,34 @@ TEST_F(Navigator, LineHeightIsTheTextOrTheIconPlusOne) {
     EXPECT_EQ(list.sizeHintForRow(0), std::max(list.fontMetrics().height(), 17));
 }
 
+TEST_F(Navigator, LineIconsStartAtTwoThenMoveFourPixelsPerLevel) {
+    const QString deep = Make("a/b");
+    TJvDirectoryListBox list;
+    list.SetDirectory(deep);
+    list.resize(400, 300);
+    const QImage image = list.viewport()->grab().toImage();
+    const QRgb background = list.palette().color(QPalette::Base).rgb();
+    // The first column of a line that is not background: where its icon begins to show.
+    const auto firstDrawn = [&](int row) {
+        const QRect line = list.visualRect(list.model()->index(row, 0));
+        for (int x = line.left(); x <= line.right(); ++x) {
+            for (int y = line.top(); y <= line.bottom(); ++y) {
+                if (image.pixel(x, y) != background)
+                    return x - line.left();
+            }
+        }
+        return -1;
+    };
+    // The path lines above the current one all show the same icon.
+    const int margin = firstDrawn(0) - 2;
+    ASSERT_GE(margin, 0);
+    const QStringList lines = list.Lines();
+    for (int row = 1; row < list.CurrentFolderLine(); ++row) {
+        SCOPED_TRACE(lines[row].toStdString());
+        EXPECT_EQ(firstDrawn(row), 6 + 4 * int(lines[row].count('/')) + margin);
+    }
+}
+
 // The live volume watch, in a private mount namespace of a child run of this program, so the
 // tmpfs mounts never reach the machine's own mount table.
 TEST(DriveComboInPrivateMountNamespace, FollowsMountsAndRemembersFoldersPerVolume) {

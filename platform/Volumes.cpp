@@ -26,7 +26,8 @@ const QSet<QString> RemoteTypes = {
 const QSet<QString> CDROMTypes = {"iso9660", "udf"};
 const QSet<QString> RamDiskTypes = {"tmpfs", "ramfs"};
 // Local disk file systems whose device number names no block device.
-const QSet<QString> DiskTypesWithoutDevice = {"overlay", "btrfs", "zfs", "bcachefs", "aufs"};
+const QSet<QString> DiskTypesWithoutDevice = {"overlay",  "btrfs", "zfs",
+                                              "bcachefs", "aufs",  "fuseblk"};
 
 // The byte that the escape at position i ("\ooo" or "\xhh") stands for, or -1 when none is there.
 int EscapedByte(const QByteArray& text, qsizetype i, int base) {

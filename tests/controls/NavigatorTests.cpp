@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -289,6 +290,31 @@ TEST(DriveCombo, ListsTheChosenKindsAndChoosesTheCurrentDrive) {
     EXPECT_EQ(changes, 0);
 }
 
+TEST(DriveCombo, EntryTextAreaFollowsTheIconAndItsOffset) {
+    TJvDriveCombo combo;
+    ASSERT_GT(combo.count(), 0);
+    const QRgb outside = qRgb(255, 0, 0);
+    const QRgb base = combo.palette().color(QPalette::Base).rgb();
+    ASSERT_NE(base, outside);
+    const int textWidth = combo.fontMetrics().horizontalAdvance(combo.itemText(0));
+    for (const int offset : {1, 4, 9}) {
+        SCOPED_TRACE(offset);
+        combo.SetOffset(offset);
+        QImage image(400, 20, QImage::Format_RGB32);
+        image.fill(outside);
+        QPainter painter(&image);
+        combo.DrawEntry(painter, image.rect(), 0, false);
+        painter.end();
+        // The text area: from offset + icon width + offset, as wide as the text plus 6.
+        const int left = offset + combo.iconSize().width() + offset;
+        const int right = left + textWidth + 6 - 1;
+        EXPECT_EQ(image.pixel(left - 1, 0), outside);
+        EXPECT_EQ(image.pixel(left, 0), base);
+        EXPECT_EQ(image.pixel(right, 19), base);
+        EXPECT_EQ(image.pixel(right + 1, 19), outside);
+    }
+}
+
 TEST_F(Navigator, LineHeightIsTheTextOrTheIconPlusOne) {
     Make("Data");
     TJvDirectoryListBox list;
@@ -346,7 +372,7 @@ TEST(DriveComboInPrivateMountNamespace, FollowsMountsAndRemembersFoldersPerVolum
     ASSERT_TRUE(child.waitForFinished(6 * WaitMs));
     const QByteArray output = child.readAll();
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 3 tests.")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 4 tests.")) << output.toStdString();
 }
 
 namespace {
@@ -436,5 +462,21 @@ TEST_F(InsideMountNamespace, DISABLED_VolumeGoneBeforeTheComboNoticedKeepsTheFol
     combo.SetDrive(two);
     EXPECT_EQ(list.Directory(), one);
     EXPECT_EQ(combo.Drive(), one);
+    EXPECT_EQ(FChanges, 1);
+}
+
+TEST_F(InsideMountNamespace, DISABLED_FolderOnAVolumeTheComboDoesNotListIsStillEntered) {
+    const QString ram = MountTmpfs("ram");
+    QDir().mkpath(ram + "/x");
+    TJvDriveCombo combo;
+    combo.SetDriveTypes({dtFixed});
+    ASSERT_FALSE(combo.Drives().contains(ram));
+    TJvDirectoryListBox list;
+    list.SetDriveCombo(&combo);
+    const QString chosen = combo.Drive();
+    Count(list);
+    list.SetDirectory(ram + "/x");
+    EXPECT_EQ(list.Directory(), ram + "/x");
+    EXPECT_EQ(combo.Drive(), chosen);
     EXPECT_EQ(FChanges, 1);
 }

@@ -33,6 +33,10 @@ endfunction()
 function(velloria_version_info target)
   cmake_parse_arguments(VI "" "VERSION;BUILD;PRERELEASE;PRIVATE;SPECIAL;DEBUG;DESCRIPTION;COMMENTS"
                         "" ${ARGN})
+  # A setting given with an empty value is empty, not the project's default.
+  foreach(keyword IN LISTS VI_KEYWORDS_MISSING_VALUES)
+    set(VI_${keyword} "")
+  endforeach()
   if(NOT DEFINED VI_VERSION)
     set(VI_VERSION ${PROJECT_VERSION})
   endif()

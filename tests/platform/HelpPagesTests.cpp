@@ -46,8 +46,9 @@ TEST(HelpPages, EveryLinkOfEveryPageResolves) {
             const QString anchor = target.section(QLatin1Char('#'), 1);
             const QString path = BuiltHelpFolder + (file.isEmpty() ? page : file);
             ASSERT_TRUE(QFile::exists(path));
-            if (!anchor.isEmpty())
+            if (!anchor.isEmpty()) {
                 EXPECT_TRUE(ReadPage(path).contains(QStringLiteral("id=\"%1\"").arg(anchor)));
+            }
         }
     }
     EXPECT_GE(links, pages.size() * 2);

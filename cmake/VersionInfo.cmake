@@ -58,6 +58,12 @@ function(velloria_version_info target)
   set(VI_MAJOR ${CMAKE_MATCH_1})
   set(VI_MINOR ${CMAKE_MATCH_2})
   set(VI_RELEASE ${CMAKE_MATCH_3})
+  # Each number is 16 bits wide in the record.
+  foreach(number ${VI_MAJOR} ${VI_MINOR} ${VI_RELEASE} ${VI_BUILD})
+    if(NOT number MATCHES "^[0-9]+$" OR number GREATER 65535)
+      message(FATAL_ERROR "velloria_version_info: ${number} is no version number from 0 to 65535")
+    endif()
+  endforeach()
   set(VI_TARGET ${target})
 
   # Every flag the record may carry is in the mask; a flag is set only by its setting.

@@ -1,6 +1,7 @@
 #include "LXApps.h"
 
 #include "AppShell.h"
+#include "FLXAbout.h"
 #include "LxConfiguration.h"
 #include "ProgramFile.h"
 #include "UserFolders.h"
@@ -47,6 +48,11 @@ void TLxBaseApplication::Initialize() {
     CreateDataFolder();
     if (Application)
         Application->HelpFile = CompleteHelpFileName(Application->HelpFile, AppFolder);
+}
+
+void TLxBaseApplication::ShowAbout() {
+    TLXAboutForm form;
+    form.ShowModal();
 }
 
 QString CompleteHelpFileName(const QString& helpFile, const QString& folder) {

@@ -40,7 +40,9 @@ public:
     // Creates the data folder and completes the help file name with the program's folder.
     virtual void Initialize();
     virtual void Finalize() {}
-    virtual void ShowAbout() {}
+    // Shows the About dialog modally and frees it; raises its errors (a program file without
+    // version information) before anything is shown.
+    virtual void ShowAbout();
 
     // The data folder with a trailing "/": the configuration home, the vendor, and (unless shared)
     // the application's name. Raises ELXApplication when the configuration home cannot be created,

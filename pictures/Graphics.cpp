@@ -31,12 +31,7 @@ void TGraphic::Assign(TGraphic& source) {
 
 QByteArray ReadWholeFile(const QString& fileName) {
     // The platform's reader never waits on a FIFO or a device that merely bears a picture's name.
-    const QString fullName = QFileInfo(fileName).absoluteFilePath();
-    QByteArray data;
-    if (!ReadWholeFile(fullName, data))
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
-                              .arg(fullName, QString::fromLocal8Bit(std::strerror(ENOENT))));
-    return data;
+    return ReadExistingFile(QFileInfo(fileName).absoluteFilePath());
 }
 
 QString SystemErrorText(int errorCode, const QFile& file) {

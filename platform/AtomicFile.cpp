@@ -175,6 +175,14 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data) {
     return true;
 }
 
+QByteArray ReadExistingFile(const QString& fileName) {
+    QByteArray data;
+    if (!ReadWholeFile(fileName, data))
+        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                              .arg(fileName, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    return data;
+}
+
 QString FinalTarget(const QString& fileName) {
     return QFile::decodeName(FollowLinks(QFile::encodeName(fileName)));
 }

@@ -10,6 +10,9 @@
 // reason") when something is there but cannot be opened or is not a regular file (a folder, a
 // FIFO, a device), and EReadError ("Cannot read file "name". reason") when reading fails.
 bool ReadWholeFile(const QString& fileName, QByteArray& data);
+// The same for a file that must be there: nothing at that path raises EFOpenError too ("Cannot
+// open file "name". No such file or directory").
+QByteArray ReadExistingFile(const QString& fileName);
 
 // The file that writing to fileName changes: symbolic links are followed to the name they end
 // at, which need not exist yet. Gives fileName itself when it is no link.

@@ -11,6 +11,7 @@
 #include "VelloriaVersion.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <cstdio>
 #include <cstring>
@@ -48,6 +49,8 @@ int RunProgram() {
     TApplication shell;
     shell.Title = QStringLiteral("Velloria");
     QApplication::setApplicationName(shell.Title);
+    // The menu entry's icon, from the icon theme it is installed into; the About dialog shows it.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.ornwick.Velloria")));
     shell.HelpFile = QStringLiteral("velloria.chm");
     TMainForm mainForm;
     shell.MainForm = &mainForm;

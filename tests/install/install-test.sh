@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary root, as `cmake --install` does for a person, and checks what
-# they get: the installed programs run and find their data, the menu entry and the metadata pass
+# they get: the installed programs run and find their data, the help pages are the ones the built
+# program opens, the menu entry and the metadata pass
 # the desktop's validators, the manual pages format cleanly and list what the programs accept, and
 # the Debian package passes lintian and holds exactly what the install lays out.
 #   install-test.sh BUILD_DIR VERSION
@@ -61,6 +62,15 @@ check_data_files() {
   done
 }
 
+check_help_pages() {
+  local built=$build/product/help installed=$share/velloria/help page
+  [[ -f "$installed/index.html" ]] || fail "no help contents page in $installed"
+  same_list "built and installed help pages" "$(ls "$built")" "$(ls "$installed" 2>/dev/null)"
+  for page in "$built"/*; do
+    cmp -s "$page" "$installed/${page##*/}" || fail "installed help page ${page##*/} differs"
+  done
+}
+
 # The items of a manual page section: what each .TP paragraph's tag names, quoted text left out.
 man_items() {
   zcat "$1" | awk -v section="$2" '/^\.SH/ { current = $2 } current == section && tag { print }
@@ -102,6 +112,11 @@ check_package() {
   [[ -f "$deb" ]] || { fail "cpack made no $deb"; return; }
   lintian --allow-root --fail-on error "$deb" >&2 || fail "lintian finds errors"
   same_list "installed files and package files" "$(installed_paths)" "$(package_paths "$deb")"
+  # Stripping keeps the section the About dialog reads the version information from.
+  dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work/package" ./usr/bin/velloria
+  # (grep reads all of it: readelf cut short by a pipe would count as a failure.)
+  readelf -S "$work/package/usr/bin/velloria" | grep '\.lxversion' >/dev/null ||
+    fail "the packaged velloria lost its version information"
   dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" ||
     fail "the package's dependencies were not worked out from the binaries"
   zcat "$share/doc/velloria/changelog.Debian.gz" | head -n 1 | grep -qF "velloria ($version-1)" ||
@@ -110,6 +125,7 @@ check_package() {
 
 check_programs
 check_data_files
+check_help_pages
 check_manual_pages
 check_package
 if ((failures > 0)); then

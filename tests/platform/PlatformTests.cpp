@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "Help.h"
 #include "ProgramFile.h"
+#include "SystemSounds.h"
 #include "UserFolders.h"
 
 #include <QDesktopServices>
@@ -409,3 +410,22 @@ TEST(Help, OpensThePageOfTheContextOrTheContents) {
 }
 
 #include "PlatformTests.moc"
+
+TEST(SystemSounds, AliasesNameTheFreedesktopDialogSounds) {
+    const struct {
+        const char* Alias;
+        const char* EventId;
+    } cases[] = {
+        {"SystemExclamation", "dialog-warning"},
+        {"SystemHand", "dialog-error"},
+        {"SystemQuestion", "dialog-question"},
+        {"SystemAsterisk", "dialog-information"},
+        {"SystemStart", ""},
+        {"systemhand", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SoundEventId(QString::fromLatin1(c.Alias)), c.EventId) << c.Alias;
+    // Unknown aliases and a missing sound server are silent, never an error.
+    EXPECT_NO_THROW(PlaySystemSound(QStringLiteral("SystemStart")));
+    EXPECT_NO_THROW(PlaySystemSound(QStringLiteral("SystemHand")));
+}

@@ -1,0 +1,114 @@
+#include "../ModalLoop.h"
+#include "LxButtons.h"
+#include "LxForms.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+// A form whose close query answers as told and counts the questions.
+class TQueriedForm : public TLxForm {
+public:
+    bool Allow = true;
+    QList<int> Asked;
+
+protected:
+    bool CloseQuery() override {
+        Asked.append(ModalResult());
+        return Allow;
+    }
+};
+
+} // namespace
+
+TEST(LxForm, HelpContextsAreFoundUpTheParents) {
+    TLxForm form;
+    QWidget panel(&form);
+    QLabel label(&panel);
+    EXPECT_EQ(NearestHelpContext(&label), 0);
+    EXPECT_EQ(NearestHelpContext(nullptr), 0);
+    form.SetHelpContext(2000);
+    EXPECT_EQ(form.property("HelpContext").toInt(), 2000);
+    EXPECT_EQ(NearestHelpContext(&label), 2000);
+    SetHelpContext(&panel, 2100);
+    EXPECT_EQ(NearestHelpContext(&label), 2100);
+    SetHelpContext(&label, 30500);
+    EXPECT_EQ(NearestHelpContext(&label), 30500);
+    SetHelpContext(&label, 0);
+    SetHelpContext(&panel, 0);
+    EXPECT_EQ(NearestHelpContext(&label), 2000);
+    EXPECT_EQ(GetHelpContext(&form), 2000);
+}
+
+TEST(LxForm, ResultBeforeShowingDoesNotClose) {
+    TQueriedForm form;
+    form.SetModalResult(mrCancel);
+    EXPECT_EQ(form.ModalResult(), mrCancel);
+    EXPECT_TRUE(form.Asked.isEmpty());
+}
+
+TEST(LxForm, EveryWayOfClosingAsksTheCloseQuery) {
+    const struct {
+        const char* Way;
+        std::function<void(TLxForm&)> Close;
+        int Result;
+    } cases[] = {
+        {"close box", [](TLxForm& f) { f.close(); }, mrCancel},
+        {"Escape", [](TLxForm& f) { QTest::keyClick(&f, Qt::Key_Escape); }, mrCancel},
+        {"result Yes", [](TLxForm& f) { f.SetModalResult(mrYes); }, mrYes},
+        {"accept", [](TLxForm& f) { f.accept(); }, mrOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Way);
+        TQueriedForm form;
+        bool refused = false;
+        WhenShown(form, [&] {
+            form.Allow = false;
+            c.Close(form);
+            refused = QTest::qWaitFor([&] { return !form.Asked.isEmpty(); }) && form.isVisible() &&
+                      form.ModalResult() == mrNone;
+            form.Allow = true;
+            c.Close(form);
+        });
+        EXPECT_EQ(form.ShowModal(), c.Result);
+        EXPECT_TRUE(refused);
+        EXPECT_EQ(form.Asked, (QList<int>{c.Result, c.Result}));
+    }
+}
+
+TEST(LxForm, EscapeClicksTheCancelButtonAndEnterTheDefault) {
+    TLxForm form;
+    TLxButton ok(TLxButton::bkOK, &form);
+    TLxButton abort(TLxButton::bkAbort, &form);
+    abort.SetCancel(true);
+    abort.move(0, 40);
+    int clicked = 0;
+    QObject::connect(&abort, &TLxButton::Click, [&] { ++clicked; });
+    WhenShown(form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
+    EXPECT_EQ(form.ShowModal(), mrAbort);
+    EXPECT_EQ(clicked, 1);
+
+    WhenShown(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+}
+
+TEST(LxForm, DialogFrameHasTheClientSizeAndOnlyACloseBox) {
+    class TFramed : public TLxForm {
+    public:
+        TFramed() { SetDialogFrame(357, 205); }
+    } form;
+    EXPECT_EQ(form.size(), QSize(357, 205));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    const Qt::WindowFlags flags = form.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowContextHelpButtonHint));
+}
+
+TEST(LxForm, FormFontIsElevenPixels) {
+    const QFont font = FormFont(QStringLiteral("Tahoma"));
+    EXPECT_EQ(font.family(), "Tahoma");
+    EXPECT_EQ(font.pixelSize(), 11);
+}

@@ -10,6 +10,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 // How long a test waits for a condition before it fails.
 inline constexpr int Deadline = 5000;
 

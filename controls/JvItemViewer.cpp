@@ -15,9 +15,14 @@
 #include <climits>
 
 namespace {
-// A rectangle from its edges, right and bottom exclusive.
+// A rectangle from its edges, right and bottom exclusive. Edges far outside any screen are pulled
+// in to where the size still fits an int; the part that can be seen stays the same.
 QRect Ltrb(qint64 left, qint64 top, qint64 right, qint64 bottom) {
-    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+    const auto near = [](qint64 edge) {
+        constexpr qint64 Far = qint64(1) << 29;
+        return int(std::clamp<qint64>(edge, -Far, Far));
+    };
+    return QRect(QPoint(near(left), near(top)), QPoint(near(right) - 1, near(bottom) - 1));
 }
 
 int ClampToInt(qint64 value) {

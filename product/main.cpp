@@ -2,6 +2,7 @@
 
 #include "AppShell.h"
 #include "DesktopWallpaper.h"
+#include "FImage.h"
 #include "FMain.h"
 #include "Global.h"
 #include "Help.h"
@@ -11,6 +12,8 @@
 #include "VelloriaVersion.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
 #include <cstdio>
@@ -18,9 +21,10 @@
 
 namespace {
 const char* const Usage =
-    "Usage: velloria [-noconfig | -nc]\n"
+    "Usage: velloria [-noconfig | -nc] [FOLDER]\n"
     "Choose the desktop wallpaper from the pictures of your folders.\n"
     "\n"
+    "  FOLDER           open this folder instead of the one shown when you last quit\n"
     "  -noconfig, -nc   start with the default settings instead of the stored ones\n"
     "                   (the settings are still saved at exit)\n"
     "  --help           show this text\n"
@@ -45,19 +49,32 @@ bool AnswerInformationOption(int argc, char** argv) {
     return false;
 }
 
+// The folder named on the command line, absolute and cleaned; empty when none was named.
+QString StartFolder(const TVelloriaApp& application) {
+    const QStringList& args = application.CommandLine->Args;
+    if (args.size() < 2 || args[1].isEmpty())
+        return {};
+    return QDir::cleanPath(QFileInfo(args[1]).absoluteFilePath());
+}
+
 int RunProgram() {
     TApplication shell;
     shell.Title = QStringLiteral("Velloria");
     QApplication::setApplicationName(shell.Title);
+    // Outside a desktop session Qt knows no icon theme: the commands then take Adwaita's icons.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     // The menu entry's icon, from the icon theme it is installed into; the About dialog shows it.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.ornwick.Velloria")));
     shell.HelpFile = QStringLiteral("velloria.chm");
     TMainForm mainForm;
     shell.MainForm = &mainForm;
+    TImageForm imageForm;
+    ImageForm = &imageForm;
 
     auto application = std::make_unique<TVelloriaApp>();
     VelloriaApp = application.get();
     application->Initialize();
+    mainForm.StartFolder = StartFolder(*application);
     mainForm.show();
     shell.Run();
     application->Finalize();

@@ -1,0 +1,226 @@
+// The main window over a real X server's root window, with real picture files: the status-bar
+// rule, when the commands are enabled, what Change, Restore, View and Options do, and the
+// selection a click on empty space keeps.
+
+#include "../ModalLoop.h"
+#include "../TestXvfb.h"
+#include "AppShell.h"
+#include "DesktopFactory.h"
+#include "FImage.h"
+#include "FMain.h"
+#include "FOptions.h"
+#include "Global.h"
+#include "JvImagesViewer.h"
+#include "LxButtons.h"
+#include "PictureFormats.h"
+#include "SpinEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+class MainForm : public ::testing::Test {
+protected:
+    QTemporaryDir Home;
+    QString Pictures = Home.path() + "/pictures";
+    TTestXvfb Xvfb;
+    std::unique_ptr<TApplication> Shell;
+    std::unique_ptr<TVelloriaApp> App;
+    std::unique_ptr<TMainForm> Form;
+    std::unique_ptr<TImageForm> Image;
+
+    static void SetUpTestSuite() { RegisterPictureFormats(); }
+
+    void SetUp() override {
+        ASSERT_FALSE(Xvfb.Display().isEmpty());
+        qputenv("XDG_CONFIG_HOME", (Home.path() + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (Home.path() + "/data").toUtf8());
+        qputenv("DISPLAY", Xvfb.Display().toUtf8());
+        QDir().mkpath(Pictures);
+        for (const auto& [name, colour] :
+             {std::pair{"blue.bmp", Qt::blue}, {"green.bmp", Qt::green}, {"red.bmp", Qt::red}}) {
+            QImage image(8, 6, QImage::Format_RGB32);
+            image.fill(colour);
+            ASSERT_TRUE(image.save(Pictures + "/" + name, "BMP"));
+        }
+        // The shell and the windows first, then the product object, as the program starts.
+        Shell = std::make_unique<TApplication>();
+        Form = std::make_unique<TMainForm>();
+        Shell->MainForm = Form.get();
+        Image = std::make_unique<TImageForm>();
+        ImageForm = Image.get();
+        App = std::make_unique<TVelloriaApp>();
+        VelloriaApp = App.get();
+        App->ActiveDesktop = std::make_unique<TActiveDesktop>(
+            CreateDesktopWallpaper(TDesktopKind::X11Root, App->CacheFolder));
+        App->LastFolder = Pictures;
+    }
+    void TearDown() override {
+        Form.reset();
+        ImageForm = nullptr;
+        Image.reset();
+        VelloriaApp = nullptr;
+        App.reset();
+        Shell.reset();
+    }
+
+    void Show() {
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
+    QString Path(const QString& name) const { return Pictures + "/" + name; }
+    // Runs an event loop that blocks between checks, so that the application goes idle as it
+    // does between a person's inputs, until the condition holds (at most 10 s).
+    static bool Idle(const std::function<bool()>& condition) {
+        QEventLoop loop;
+        QTimer check;
+        const QDeadlineTimer deadline(10000);
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (condition() || deadline.hasExpired())
+                loop.quit();
+        });
+        check.start(5);
+        loop.exec();
+        return condition();
+    }
+    QString Status() const { return Form->appStatusBar->currentMessage(); }
+    QRect Cell(int index) const { return Form->ctlThumbnails->CellRect(index); }
+    void Click(const QPoint& point) {
+        QTest::mouseClick(Form->ctlThumbnails->viewport(), Qt::LeftButton, {}, point);
+    }
+    QPair<QString, int> Desktop() const {
+        QString file;
+        quint8 style = 0;
+        EXPECT_TRUE(App->ActiveDesktop->GetWallpaper(file, style));
+        return {file, style};
+    }
+};
+} // namespace
+
+TEST_F(MainForm, StatusBarShowsTheFolderUntilIdleThenTheSelectedPicture) {
+    Show();
+    // The folder list went to the last folder while the window was shown, before any idle.
+    EXPECT_EQ(Form->ctlThumbnails->Directory(), Pictures);
+    EXPECT_EQ(Form->ctlThumbnails->Count(), 3);
+    EXPECT_EQ(Status(), Pictures);
+    EXPECT_TRUE(Idle([&] { return Status().isEmpty(); }));
+    Form->ctlThumbnails->SetSelectedIndex(2);
+    EXPECT_TRUE(Idle([&] { return Status() == Path("red.bmp"); }));
+}
+
+TEST_F(MainForm, CommandsFollowTheSelectionAndTheChangeFlag) {
+    Show();
+    EXPECT_TRUE(Idle([&] { return !Form->cmdWallpaperView->isEnabled(); }));
+    EXPECT_FALSE(Form->cmdWallpaperChange->isEnabled());
+    EXPECT_FALSE(Form->cmdWallpaperRestore->isEnabled());
+    EXPECT_TRUE(Form->cmdHelpContents->isEnabled()) << "the shell has a help file";
+    // A disabled command runs from no trigger, the shortcut included.
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    QTest::keyClick(Form.get(), Qt::Key_W, Qt::ControlModifier);
+    Form->cmdWallpaperChange->trigger();
+    EXPECT_TRUE(App->ChosenWallpaper->FileName.isEmpty());
+    EXPECT_FALSE(Form->WallpaperChanged());
+
+    Form->ctlThumbnails->SetSelectedIndex(0);
+    EXPECT_TRUE(Idle([&] { return Form->cmdWallpaperChange->isEnabled(); }));
+    EXPECT_TRUE(Form->cmdWallpaperView->isEnabled());
+    QTest::keyClick(Form.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(App->ChosenWallpaper->FileName, Path("blue.bmp"));
+    EXPECT_TRUE(Idle([&] { return Form->cmdWallpaperRestore->isEnabled(); }));
+    QTest::keyClick(Form.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(Idle([&] { return !Form->cmdWallpaperRestore->isEnabled(); }));
+    EXPECT_FALSE(Form->WallpaperChanged());
+}
+
+TEST_F(MainForm, RestorePutsBackTheStartUpStyleWhateverTheStyleChoiceShows) {
+    ASSERT_TRUE(App->ActiveDesktop->SetWallpaper(Path("green.bmp"), wsStretched));
+    Show();
+    EXPECT_EQ(App->StartupWallpaper->FileName, Path("green.bmp"));
+    EXPECT_EQ(Form->cbxStyle->currentIndex(), 0) << "the style choice starts at Tiled";
+    for (int style : {wsTiled, wsCentered, wsStretched}) {
+        Form->ctlThumbnails->SetSelectedIndex(2);
+        Form->cbxStyle->setCurrentIndex(style);
+        ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperChange->isEnabled(); }));
+        Form->cmdWallpaperChange->trigger();
+        EXPECT_EQ(Desktop(), qMakePair(Path("red.bmp"), style));
+        ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperRestore->isEnabled(); }));
+        Form->cmdWallpaperRestore->trigger();
+        EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), int(wsStretched)));
+    }
+}
+
+TEST_F(MainForm, OptionsConfirmedResizeTheCellsAtOnceAndCancelledChangeNothing) {
+    Show();
+    const struct {
+        int Button;
+        int Size, Padding, Width, ImagePadding;
+    } cases[] = {{TLxButton::bkCancel, 120, 10, 108, 4}, {TLxButton::bkOK, 120, 10, 140, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Button);
+        bool shown = false;
+        QTimer::singleShot(0, Form.get(), [&] {
+            QWidget* dialog = nullptr;
+            ASSERT_TRUE(Idle([&] { return (dialog = QApplication::activeModalWidget()); }));
+            auto* options = qobject_cast<TOptionsForm*>(dialog);
+            ASSERT_NE(options, nullptr);
+            WhenShown(*options, [&] {
+                shown = true;
+                options->edThumbSize->SetValue(c.Size);
+                options->edThumbPadding->SetValue(c.Padding);
+                for (auto* button : options->findChildren<TLxButton*>())
+                    if (button->Kind() == c.Button)
+                        button->click();
+            });
+        });
+        Form->cmdToolsOptions->trigger();
+        EXPECT_TRUE(shown);
+        const TJvImageViewerOptions& options = Form->ctlThumbnails->Options();
+        EXPECT_EQ(options.Width(), c.Width);
+        EXPECT_EQ(options.Height(), c.Width);
+        EXPECT_EQ(options.ImagePadding(), c.ImagePadding);
+        EXPECT_EQ(Cell(0).size(), QSize(c.Width, c.Width));
+    }
+}
+
+TEST_F(MainForm, ClickOnEmptySpaceKeepsTheSelectionForViewAndChange) {
+    Show();
+    Click(Cell(1).center());
+    EXPECT_EQ(Form->ctlThumbnails->SelectedIndex(), 1);
+    const QPoint empty = Form->ctlThumbnails->viewport()->rect().bottomRight() - QPoint(4, 4);
+    ASSERT_LT(Form->ctlThumbnails->CellIndexAt(empty.x(), empty.y()), 0);
+    Click(empty);
+    EXPECT_TRUE(Idle([&] { return Status() == Path("green.bmp"); }));
+    EXPECT_TRUE(Form->cmdWallpaperView->isEnabled());
+    EXPECT_TRUE(Form->cmdWallpaperChange->isEnabled());
+    QTest::mouseDClick(Form->ctlThumbnails->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_TRUE(Idle([&] { return ImageForm->isVisible(); }));
+    EXPECT_EQ(ImageForm->windowTitle(), "green.bmp");
+    EXPECT_EQ(ImageForm->Picture().Width(), 8);
+
+    // Viewing another picture fills the same window, which keeps its place.
+    const QRect place = ImageForm->geometry();
+    Form->ctlThumbnails->SetSelectedIndex(2);
+    ASSERT_TRUE(Idle([&] { return Status() == Path("red.bmp"); }));
+    Form->cmdWallpaperView->trigger();
+    EXPECT_EQ(ImageForm->windowTitle(), "red.bmp");
+    EXPECT_EQ(ImageForm->geometry(), place);
+}
+
+TEST_F(MainForm, ClosingStoresTheFolderAndCleansTheCacheWhenAskedWithoutRefusing) {
+    Show();
+    Form->ctlThumbnails->SetSelectedIndex(0);
+    QFile::copy(Path("red.bmp"), App->CacheFolder + "/VL%old.bmp");
+    App->ExitCleanup = true;
+    App->LastFolder.clear();
+    EXPECT_TRUE(Form->close());
+    EXPECT_EQ(App->LastFolder, Pictures);
+    EXPECT_FALSE(QFile::exists(App->CacheFolder + "/VL%old.bmp"));
+}

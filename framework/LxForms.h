@@ -49,8 +49,10 @@ class TLxForm : public QDialog {
     Q_OBJECT
     Q_PROPERTY(int HelpContext READ HelpContext WRITE SetHelpContext)
 public:
+    // A hidden form, owned by owner when one is given.
     explicit TLxForm(QWidget* owner = nullptr);
 
+    // The form's help context, the page its Help buttons open; 0 for none.
     int HelpContext() const { return FHelpContext; }
     void SetHelpContext(int context) { FHelpContext = context; }
 

@@ -2,7 +2,6 @@
 #include "LxButtons.h"
 #include "LxForms.h"
 
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -22,25 +21,6 @@ protected:
 };
 
 } // namespace
-
-TEST(LxForm, HelpContextsAreFoundUpTheParents) {
-    TLxForm form;
-    QWidget panel(&form);
-    QLabel label(&panel);
-    EXPECT_EQ(NearestHelpContext(&label), 0);
-    EXPECT_EQ(NearestHelpContext(nullptr), 0);
-    form.SetHelpContext(2000);
-    EXPECT_EQ(form.property("HelpContext").toInt(), 2000);
-    EXPECT_EQ(NearestHelpContext(&label), 2000);
-    SetHelpContext(&panel, 2100);
-    EXPECT_EQ(NearestHelpContext(&label), 2100);
-    SetHelpContext(&label, 30500);
-    EXPECT_EQ(NearestHelpContext(&label), 30500);
-    SetHelpContext(&label, 0);
-    SetHelpContext(&panel, 0);
-    EXPECT_EQ(NearestHelpContext(&label), 2000);
-    EXPECT_EQ(GetHelpContext(&form), 2000);
-}
 
 TEST(LxForm, ResultBeforeShowingDoesNotClose) {
     TQueriedForm form;
@@ -92,23 +72,4 @@ TEST(LxForm, EscapeClicksTheCancelButtonAndEnterTheDefault) {
 
     WhenShown(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
     EXPECT_EQ(form.ShowModal(), mrOk);
-}
-
-TEST(LxForm, DialogFrameHasTheClientSizeAndOnlyACloseBox) {
-    class TFramed : public TLxForm {
-    public:
-        TFramed() { SetDialogFrame(357, 205); }
-    } form;
-    EXPECT_EQ(form.size(), QSize(357, 205));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    const Qt::WindowFlags flags = form.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
-                          Qt::WindowContextHelpButtonHint));
-}
-
-TEST(LxForm, FormFontIsElevenPixels) {
-    const QFont font = FormFont(QStringLiteral("Tahoma"));
-    EXPECT_EQ(font.family(), "Tahoma");
-    EXPECT_EQ(font.pixelSize(), 11);
 }

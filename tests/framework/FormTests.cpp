@@ -1,4 +1,5 @@
 #include "../ModalLoop.h"
+#include "AppShell.h"
 #include "LxButtons.h"
 #include "LxForms.h"
 
@@ -72,4 +73,22 @@ TEST(LxForm, EscapeClicksTheCancelButtonAndEnterTheDefault) {
 
     WhenShown(form, [&] { QTest::keyClick(&form, Qt::Key_Return); });
     EXPECT_EQ(form.ShowModal(), mrOk);
+}
+
+TEST(LxForm, ShownAtTheCentreOfTheMainForm) {
+    TApplication shell;
+    QWidget mainForm;
+    mainForm.setGeometry(100, 80, 640, 480);
+    shell.MainForm = &mainForm;
+    mainForm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainForm));
+    TLxForm form;
+    form.resize(200, 100);
+    form.move(0, 0);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRect outer = mainForm.frameGeometry();
+    const QRect inner = form.frameGeometry();
+    EXPECT_EQ(inner.left() - outer.left(), outer.right() - inner.right());
+    EXPECT_EQ(inner.top() - outer.top(), outer.bottom() - inner.bottom());
 }

@@ -56,6 +56,7 @@ public:
     int HelpContext() const { return FHelpContext; }
     void SetHelpContext(int context) { FHelpContext = context; }
 
+    // The result the form is closing or closed with; mrNone while it stays open.
     int ModalResult() const { return FModalResult; }
     // Stores the result. Once the event being handled is done, a shown form whose result is
     // still non-zero asks its close query and closes with it, or resets it to mrNone when the

@@ -1,0 +1,32 @@
+#pragma once
+// The image viewer window: one picture at its own size, centred, cut off by the window when
+// larger. Closing it only hides it.
+
+#include "Picture.h"
+
+#include <QWidget>
+
+class QLabel;
+
+class TImageForm : public QWidget {
+    Q_OBJECT
+public:
+    // The window, hidden and empty, 449 × 415.
+    explicit TImageForm(QWidget* parent = nullptr);
+
+    // The picture area: the client area, limited to 64…1024 pixels each way, at the top left.
+    QLabel* imgMain;
+
+    // The window's own copy of the picture it shows.
+    const TPicture& Picture() const { return FPicture; }
+    // Shows a copy of the picture (an empty one clears the area); the picture's copy errors
+    // pass through, the window unchanged.
+    void SetPicture(const TPicture& picture);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    TPicture FPicture;
+};

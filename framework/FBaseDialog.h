@@ -15,6 +15,8 @@ class TLxButton;
 class TLXBaseDialog : public TLxForm {
     Q_OBJECT
 public:
+    // The dialog with its three buttons, hidden; the caption and help context are the derived
+    // dialog's.
     explicit TLXBaseDialog(QWidget* owner = nullptr);
 
     TLxButton* BtnOk;

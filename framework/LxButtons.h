@@ -52,6 +52,7 @@ public:
     // The result the click gives the form (TLxForm's mrNone ... mrYesToAll).
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int value) { FModalResult = value; }
+    // The text on the button; "&" marks the access key.
     QString Caption() const { return text(); }
     void SetCaption(const QString& caption) { setText(caption); }
 

@@ -47,8 +47,10 @@ void PlaceAtMainFormCentre(QWidget* form) {
         area = Application->MainForm->frameGeometry();
     else if (const QScreen* screen = QGuiApplication::primaryScreen())
         area = screen->geometry();
+    const QSize size = form->frameGeometry().size();
     if (area.isValid())
-        form->move(area.center() - QPoint(form->width() / 2, form->height() / 2));
+        form->move(area.x() + (area.width() - size.width()) / 2,
+                   area.y() + (area.height() - size.height()) / 2);
 }
 
 TLxForm::TLxForm(QWidget* owner) : QDialog(owner) {}

@@ -49,11 +49,14 @@ class TLxForm : public QDialog {
     Q_OBJECT
     Q_PROPERTY(int HelpContext READ HelpContext WRITE SetHelpContext)
 public:
+    // A hidden form, owned by owner when one is given.
     explicit TLxForm(QWidget* owner = nullptr);
 
+    // The form's help context, the page its Help buttons open; 0 for none.
     int HelpContext() const { return FHelpContext; }
     void SetHelpContext(int context) { FHelpContext = context; }
 
+    // The result the form is closing or closed with; mrNone while it stays open.
     int ModalResult() const { return FModalResult; }
     // Stores the result. Once the event being handled is done, a shown form whose result is
     // still non-zero asks its close query and closes with it, or resets it to mrNone when the

@@ -43,15 +43,20 @@ void TSpinEdit::stepBy(int steps) {
 }
 
 QValidator::State TSpinEdit::validate(QString& input, int&) const {
-    const bool typeable = std::all_of(input.cbegin(), input.cend(), [](QChar c) {
-        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
-               c == QLatin1Char('+');
+    bool typeable = false;
+    Guarded([&] {
+        typeable = std::all_of(input.cbegin(), input.cend(), [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+                   c == QLatin1Char('+');
+        });
     });
     return typeable ? QValidator::Acceptable : QValidator::Invalid;
 }
 
 QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
-    return isReadOnly() ? StepNone : StepUpEnabled | StepDownEnabled;
+    StepEnabled enabled = StepNone;
+    Guarded([&] { enabled = isReadOnly() ? StepNone : StepUpEnabled | StepDownEnabled; });
+    return enabled;
 }
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event) {

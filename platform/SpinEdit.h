@@ -7,6 +7,7 @@
 class TSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
+    // A field showing 0, without limits, stepping by 1.
     explicit TSpinEdit(QWidget* parent = nullptr);
 
     // The limits; equal limits (0 and 0 at first) mean no limits.

@@ -11,6 +11,7 @@ class QLabel;
 class TImageForm : public QWidget {
     Q_OBJECT
 public:
+    // The window, hidden and empty, 449 × 415.
     explicit TImageForm(QWidget* parent = nullptr);
 
     // The picture area: the client area, limited to 64…1024 pixels each way, at the top left.

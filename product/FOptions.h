@@ -11,6 +11,7 @@ class TSpinEdit;
 class TOptionsForm : public TLXBaseDialog {
     Q_OBJECT
 public:
+    // The dialog, hidden, with the fields' limits, steps and lengths set; Execute runs it.
     explicit TOptionsForm(QWidget* owner = nullptr);
 
     QLabel* Label1;

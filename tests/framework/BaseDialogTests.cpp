@@ -41,6 +41,11 @@ const QString ValidationText =
 TEST(BaseDialog, ShapeAndButtons) {
     TTestDialog dialog;
     EXPECT_EQ(dialog.size(), QSize(357, 205));
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                  Qt::WindowContextHelpButtonHint));
     EXPECT_EQ(dialog.font().pixelSize(), 11);
     EXPECT_EQ(dialog.font().family(), "MS Shell Dlg");
     EXPECT_EQ(dialog.BtnOk->geometry(), QRect(275, 8, 75, 25));

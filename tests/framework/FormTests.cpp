@@ -1,8 +1,8 @@
 #include "../ModalLoop.h"
+#include "AppShell.h"
 #include "LxButtons.h"
 #include "LxForms.h"
 
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -22,25 +22,6 @@ protected:
 };
 
 } // namespace
-
-TEST(LxForm, HelpContextsAreFoundUpTheParents) {
-    TLxForm form;
-    QWidget panel(&form);
-    QLabel label(&panel);
-    EXPECT_EQ(NearestHelpContext(&label), 0);
-    EXPECT_EQ(NearestHelpContext(nullptr), 0);
-    form.SetHelpContext(2000);
-    EXPECT_EQ(form.property("HelpContext").toInt(), 2000);
-    EXPECT_EQ(NearestHelpContext(&label), 2000);
-    SetHelpContext(&panel, 2100);
-    EXPECT_EQ(NearestHelpContext(&label), 2100);
-    SetHelpContext(&label, 30500);
-    EXPECT_EQ(NearestHelpContext(&label), 30500);
-    SetHelpContext(&label, 0);
-    SetHelpContext(&panel, 0);
-    EXPECT_EQ(NearestHelpContext(&label), 2000);
-    EXPECT_EQ(GetHelpContext(&form), 2000);
-}
 
 TEST(LxForm, ResultBeforeShowingDoesNotClose) {
     TQueriedForm form;
@@ -94,21 +75,20 @@ TEST(LxForm, EscapeClicksTheCancelButtonAndEnterTheDefault) {
     EXPECT_EQ(form.ShowModal(), mrOk);
 }
 
-TEST(LxForm, DialogFrameHasTheClientSizeAndOnlyACloseBox) {
-    class TFramed : public TLxForm {
-    public:
-        TFramed() { SetDialogFrame(357, 205); }
-    } form;
-    EXPECT_EQ(form.size(), QSize(357, 205));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    const Qt::WindowFlags flags = form.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
-                          Qt::WindowContextHelpButtonHint));
-}
-
-TEST(LxForm, FormFontIsElevenPixels) {
-    const QFont font = FormFont(QStringLiteral("Tahoma"));
-    EXPECT_EQ(font.family(), "Tahoma");
-    EXPECT_EQ(font.pixelSize(), 11);
+TEST(LxForm, ShownAtTheCentreOfTheMainForm) {
+    TApplication shell;
+    QWidget mainForm;
+    mainForm.setGeometry(100, 80, 640, 480);
+    shell.MainForm = &mainForm;
+    mainForm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainForm));
+    TLxForm form;
+    form.resize(200, 100);
+    form.move(0, 0);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QRect outer = mainForm.frameGeometry();
+    const QRect inner = form.frameGeometry();
+    EXPECT_EQ(inner.left() - outer.left(), outer.right() - inner.right());
+    EXPECT_EQ(inner.top() - outer.top(), outer.bottom() - inner.bottom());
 }

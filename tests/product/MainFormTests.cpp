@@ -52,6 +52,7 @@ protected:
         }
         // The shell and the windows first, then the product object, as the program starts.
         Shell = std::make_unique<TApplication>();
+        Shell->HelpFile = QStringLiteral("velloria.chm");
         Form = std::make_unique<TMainForm>();
         Shell->MainForm = Form.get();
         Image = std::make_unique<TImageForm>();

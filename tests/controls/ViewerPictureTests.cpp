@@ -3,6 +3,7 @@
 #include "ViewerTestSupport.h"
 
 #include "../TestReports.h"
+#include "../pictures/SampleFiles.h"
 #include "AppShell.h"
 #include "Picture.h"
 
@@ -78,6 +79,28 @@ TEST(ViewerPictures, MemoryReductionFreesAndRereads) {
     bar->setValue(bar->maximum());
     Grab(*viewer);
     EXPECT_NE(viewer->Items(0)->PictureIfLoaded(), nullptr);
+}
+
+// An animated cursor reports its frames as it loads; the hook learns which item is loading.
+TEST(ViewerPictures, LoadProgressReachesTheHook) {
+    QTemporaryDir dir;
+    WriteBytes(dir, "run.ani", AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 0, 255))}));
+    auto viewer = ShownViewer();
+    QList<int> percents;
+    viewer->OnLoadProgress = [&](TJvImagesViewer*, TJvPictureItem* item, TProgressStage stage,
+                                 int percent, bool redrawNow, const QRect&, const QString&) {
+        EXPECT_EQ(item->FileName(), dir.filePath("run.ani"));
+        EXPECT_EQ(stage, TProgressStage::psRunning);
+        EXPECT_FALSE(redrawNow);
+        percents << percent;
+    };
+    viewer->SetDirectory(dir.path());
+    const QImage image = Grab(*viewer);
+    EXPECT_EQ(percents, (QList<int>{50, 100}));
+    // Drawn at its own size at the picture area's corner, not stretched.
+    const QRect area = FitPicture(QSize(32, 32), viewer->PictureRect(0));
+    EXPECT_EQ(QColor(image.pixel(area.topLeft())), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(area.bottomRight())), QColor(Qt::red));
 }
 
 struct OptionCase {

@@ -248,8 +248,13 @@ void TJvCustomItemViewer::ComputeGrid(int count) {
     const int along = (count + across - 1) / across;
     FColumns = vertical ? across : along;
     FRows = vertical ? along : across;
-    setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    // Setting a policy lays the frame out again, even when it does not change.
+    const Qt::ScrollBarPolicy sideways = vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    const Qt::ScrollBarPolicy down = vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != sideways)
+        setHorizontalScrollBarPolicy(sideways);
+    if (verticalScrollBarPolicy() != down)
+        setVerticalScrollBarPolicy(down);
 }
 
 void TJvCustomItemViewer::ComputeScrollBars() {

@@ -2,7 +2,6 @@
 
 #include "AppShell.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,7 +27,7 @@ int ClampToInt(qint64 value) {
     return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
 }
 
-// Scroll distances: one line, and a wheel notch (120 units) in pixels.
+// One line step of the scroll bars, in pixels.
 constexpr int LineStep = 8;
 } // namespace
 
@@ -222,7 +221,14 @@ void TJvCustomItemViewer::RecomputeLayout() {
     FTextHeight = options.ShowCaptions() ? TextHeight() : 0;
     FCellWidth = qint64(options.Width()) + options.HorzSpacing();
     FCellHeight = qint64(options.Height()) + options.VertSpacing() + FTextHeight;
-    if (FCellWidth < 1 || FCellHeight < 1 || Count() == 0)
+    if (Count() == 0) {
+        // The grid stays as it was; an empty list shows no scroll bar.
+        const QScopedValueRollback<bool> bySelf(FScrollingBySelf, true);
+        horizontalScrollBar()->setRange(0, 0);
+        verticalScrollBar()->setRange(0, 0);
+        return;
+    }
+    if (FCellWidth < 1 || FCellHeight < 1)
         return;
     ComputeGrid(Count());
     ComputeScrollBars();

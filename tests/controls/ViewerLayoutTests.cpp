@@ -58,6 +58,10 @@ TEST(ViewerLayout, WorkedExampleOfTheDefaults) {
     EXPECT_EQ(viewer->FirstVisibleIndex(), 0);
     EXPECT_EQ(viewer->LastVisibleIndex(),
               viewer->CellIndexAt(viewer->viewport()->width(), viewer->viewport()->height()));
+    // An empty list keeps no scroll bar.
+    viewer->SetFileMask("*.none");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !viewer->verticalScrollBar()->isVisible(); }, Deadline));
 }
 
 class Fitting : public ::testing::TestWithParam<FitCase> {};

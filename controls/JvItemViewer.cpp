@@ -560,8 +560,8 @@ void TJvCustomItemViewer::ClickCell(int index, Qt::KeyboardModifiers modifiers) 
         FSelectedIndex = index;
     } else if (modifiers & Qt::ShiftModifier && FSelectedIndex >= 0 && FSelectedIndex < Count()) {
         const int columns = std::max(FColumns, 1);
-        const auto [left, right] = std::minmax(FSelectedIndex % columns, index % columns);
-        const auto [top, bottom] = std::minmax(FSelectedIndex / columns, index / columns);
+        const auto [left, right] = std::minmax({FSelectedIndex % columns, index % columns});
+        const auto [top, bottom] = std::minmax({FSelectedIndex / columns, index / columns});
         for (int row = top; row <= bottom; ++row)
             for (int column = left; column <= right; ++column)
                 SetMark(row * columns + column, true);

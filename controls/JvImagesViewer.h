@@ -80,6 +80,9 @@ public:
     TJvImageViewerOptions& Options() {
         return static_cast<TJvImageViewerOptions&>(TJvCustomItemViewer::Options());
     }
+    const TJvImageViewerOptions& Options() const {
+        return static_cast<const TJvImageViewerOptions&>(TJvCustomItemViewer::Options());
+    }
     // The item at index (made on first request); raises EListError outside 0 .. Count - 1.
     TJvPictureItem* Items(int index) {
         return static_cast<TJvPictureItem*>(TJvCustomItemViewer::Items(index));

@@ -78,6 +78,7 @@ public:
     ~TJvCustomItemViewer() override;
 
     TJvCustomItemViewerOptions& Options() { return *FOptions; }
+    const TJvCustomItemViewerOptions& Options() const { return *FOptions; }
 
     int Count() const { return FItems.Count(); }
     // The item at index, made on first request; raises EListError outside 0 .. Count - 1.

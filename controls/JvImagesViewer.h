@@ -11,6 +11,7 @@
 class TPicture;
 class TJvImagesViewer;
 
+// The stage a loading picture reports; the picture classes report running progress only.
 enum class TProgressStage { psStarting, psRunning, psEnding };
 
 // The options of the images viewer: those of every item viewer and the picture's own.

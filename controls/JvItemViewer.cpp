@@ -2,9 +2,7 @@
 
 #include "AppShell.h"
 
-#include <QApplication>
 #include <QCursor>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -29,121 +27,9 @@ int ClampToInt(qint64 value) {
     return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
 }
 
-// Scroll distances: one line, and a wheel notch (120 units) in pixels.
+// One line step of the scroll bars, in pixels.
 constexpr int LineStep = 8;
 } // namespace
-
-// ---- TJvBrushPattern ----
-
-void TJvBrushPattern::SetActive(bool value) {
-    FActive = value;
-    FTile.reset();
-}
-
-void TJvBrushPattern::SetEvenColor(const QColor& value) {
-    FEvenColor = value;
-    FTile.reset();
-}
-
-void TJvBrushPattern::SetOddColor(const QColor& value) {
-    FOddColor = value;
-    FTile.reset();
-}
-
-QBrush TJvBrushPattern::Brush() const {
-    if (!FTile) {
-        if (!FActive) {
-            FTile = QBrush(FOddColor);
-        } else {
-            QImage tile(8, 8, QImage::Format_RGB32);
-            for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 8; ++x)
-                    tile.setPixel(x, y, (x % 2 == y % 2 ? FOddColor : FEvenColor).rgb());
-            FTile = QBrush(tile);
-        }
-    }
-    return *FTile;
-}
-
-// ---- TJvCustomItemViewerOptions ----
-
-TJvCustomItemViewerOptions::TJvCustomItemViewerOptions(TJvCustomItemViewer& owner)
-    : FOwner(owner), FHotColor(owner.palette().color(QPalette::Highlight)) {}
-
-void TJvCustomItemViewerOptions::Apply(TEffect effect) {
-    if (effect == TEffect::Recompute || (effect == TEffect::RecomputeWithCaptions && FShowCaptions))
-        FOwner.OptionsChanged(true);
-    else if (effect == TEffect::Store)
-        FOwner.OptionsChanged(false);
-}
-
-void TJvCustomItemViewerOptions::SetWidth(int value) {
-    Change(FWidth, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHeight(int value) {
-    Change(FHeight, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHorzSpacing(int value) {
-    Change(FHorzSpacing, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetVertSpacing(int value) {
-    Change(FVertSpacing, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetScrollBar(TJvItemViewerScrollBar value) {
-    Change(FScrollBar, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetAutoCenter(bool value) {
-    Change(FAutoCenter, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetTracking(bool value) {
-    Change(FTracking, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHotTrack(bool value) {
-    Change(FHotTrack, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetMultiSelect(bool value) {
-    Change(FMultiSelect, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetShowCaptions(bool value) {
-    Change(FShowCaptions, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetAlignment(TAlignment value) {
-    Change(FAlignment, value, TEffect::RecomputeWithCaptions);
-}
-void TJvCustomItemViewerOptions::SetLayout(TTextLayout value) {
-    Change(FLayout, value, TEffect::RecomputeWithCaptions);
-}
-void TJvCustomItemViewerOptions::SetRightClickSelect(bool value) {
-    Change(FRightClickSelect, value, TEffect::Store);
-}
-void TJvCustomItemViewerOptions::SetDragAutoScroll(bool value) {
-    Change(FDragAutoScroll, value, TEffect::Store);
-}
-void TJvCustomItemViewerOptions::SetFrameColor(const QColor& value) {
-    Change(FFrameColor, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHotColor(const QColor& value) {
-    Change(FHotColor, value, TEffect::Store);
-}
-void TJvCustomItemViewerOptions::SetHotFrameSize(int value) {
-    Change(FHotFrameSize, value, TEffect::Store);
-}
-
-void TJvCustomItemViewerOptions::SetLazyRead(bool value) {
-    Change(FLazyRead, value, TEffect::Recompute);
-    if (!value)
-        SetReduceMemoryUsage(false);
-}
-
-void TJvCustomItemViewerOptions::SetReduceMemoryUsage(bool value) {
-    if (value == FReduceMemoryUsage)
-        return;
-    FReduceMemoryUsage = value;
-    if (!value)
-        return;
-    SetLazyRead(true);
-    FOwner.ReduceMemory();
-}
 
 // ---- TJvViewerItem ----
 
@@ -332,10 +218,17 @@ int TJvCustomItemViewer::TextHeight() const {
 
 void TJvCustomItemViewer::RecomputeLayout() {
     const auto& options = *FOptions;
+    FTextHeight = options.ShowCaptions() ? TextHeight() : 0;
     FCellWidth = qint64(options.Width()) + options.HorzSpacing();
-    FCellHeight = qint64(options.Height()) + options.VertSpacing() +
-                  (options.ShowCaptions() ? TextHeight() : 0);
-    if (FCellWidth < 1 || FCellHeight < 1 || Count() == 0)
+    FCellHeight = qint64(options.Height()) + options.VertSpacing() + FTextHeight;
+    if (Count() == 0) {
+        // The grid stays as it was; an empty list shows no scroll bar.
+        const QScopedValueRollback<bool> bySelf(FScrollingBySelf, true);
+        horizontalScrollBar()->setRange(0, 0);
+        verticalScrollBar()->setRange(0, 0);
+        return;
+    }
+    if (FCellWidth < 1 || FCellHeight < 1)
         return;
     ComputeGrid(Count());
     ComputeScrollBars();
@@ -361,8 +254,13 @@ void TJvCustomItemViewer::ComputeGrid(int count) {
     const int along = (count + across - 1) / across;
     FColumns = vertical ? across : along;
     FRows = vertical ? along : across;
-    setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    // Setting a policy lays the frame out again, even when it does not change.
+    const Qt::ScrollBarPolicy sideways = vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    const Qt::ScrollBarPolicy down = vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != sideways)
+        setHorizontalScrollBarPolicy(sideways);
+    if (verticalScrollBarPolicy() != down)
+        setVerticalScrollBarPolicy(down);
 }
 
 void TJvCustomItemViewer::ComputeScrollBars() {
@@ -450,9 +348,9 @@ QRect TJvCustomItemViewer::ItemRect(int index) const {
     if (!options.ShowCaptions())
         return item;
     if (options.Layout() == TTextLayout::tlBottom)
-        item.setBottom(item.bottom() - TextHeight());
+        item.setBottom(item.bottom() - FTextHeight);
     else if (options.Layout() == TTextLayout::tlTop)
-        item.setTop(item.top() + TextHeight());
+        item.setTop(item.top() + FTextHeight);
     return item;
 }
 
@@ -463,7 +361,7 @@ QRect TJvCustomItemViewer::TextRect(int index) const {
         return {};
     const QRect item = cell.adjusted(options.HorzSpacing(), options.VertSpacing(),
                                      -options.HorzSpacing(), -options.VertSpacing());
-    const int th = TextHeight();
+    const int th = FTextHeight;
     int top = item.top();
     if (options.Layout() == TTextLayout::tlBottom)
         top = item.top() + item.height() - th;
@@ -498,7 +396,7 @@ void TJvCustomItemViewer::PaintCells(QPainter& canvas) {
     const qint64 height = viewport()->height();
     const qint64 spaceX = options.HorzSpacing();
     const qint64 spaceY = options.VertSpacing();
-    const qint64 th = options.ShowCaptions() ? TextHeight() : 0;
+    const qint64 th = FTextHeight;
     // The pitch cell's corner moves along the grid; the rectangles are made only where drawn.
     qint64 x = FOriginX;
     qint64 y = FOriginY;
@@ -533,6 +431,17 @@ void TJvCustomItemViewer::resizeEvent(QResizeEvent*) {
     Guarded([this] {
         RecomputeLayout();
         viewport()->update();
+    });
+}
+
+void TJvCustomItemViewer::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    Guarded([this, event] {
+        // The caption line follows the font.
+        if (event->type() == QEvent::FontChange) {
+            RecomputeLayout();
+            viewport()->update();
+        }
     });
 }
 
@@ -651,8 +560,8 @@ void TJvCustomItemViewer::ClickCell(int index, Qt::KeyboardModifiers modifiers) 
         FSelectedIndex = index;
     } else if (modifiers & Qt::ShiftModifier && FSelectedIndex >= 0 && FSelectedIndex < Count()) {
         const int columns = std::max(FColumns, 1);
-        const auto [left, right] = std::minmax(FSelectedIndex % columns, index % columns);
-        const auto [top, bottom] = std::minmax(FSelectedIndex / columns, index / columns);
+        const auto [left, right] = std::minmax({FSelectedIndex % columns, index % columns});
+        const auto [top, bottom] = std::minmax({FSelectedIndex / columns, index / columns});
         for (int row = top; row <= bottom; ++row)
             for (int column = left; column <= right; ++column)
                 SetMark(row * columns + column, true);

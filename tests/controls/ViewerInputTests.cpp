@@ -196,3 +196,25 @@ TEST_F(ViewerInput, WheelScrollsByPixels) {
     EXPECT_EQ(Viewer->Origin().y(), 2 - bar->value());
     EXPECT_EQ(scrolls, 2);
 }
+
+// Not used by the program, but offered: Ctrl toggles, Shift marks a block, a plain click
+// leaves only its cell marked.
+TEST_F(ViewerInput, MultipleSelection) {
+    Open(10);
+    Viewer->Options().SetMultiSelect(true);
+    QWidget* client = Viewer->viewport();
+    QTest::mouseClick(client, Qt::LeftButton, {}, CentreOf(1));
+    QTest::mouseClick(client, Qt::LeftButton, Qt::ControlModifier, CentreOf(3));
+    EXPECT_TRUE(Marked(1));
+    EXPECT_TRUE(Marked(3));
+    QTest::mouseClick(client, Qt::LeftButton, Qt::ControlModifier, CentreOf(3));
+    EXPECT_FALSE(Marked(3));
+    QTest::mouseClick(client, Qt::LeftButton, {}, CentreOf(1));
+    QTest::mouseClick(client, Qt::LeftButton, Qt::ShiftModifier, CentreOf(6));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Marked(i), i == 1 || i == 2 || i == 5 || i == 6) << i;
+    QTest::mouseClick(client, Qt::LeftButton, {}, CentreOf(9));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(Marked(i), i == 9) << i;
+    EXPECT_EQ(Viewer->SelectedIndex(), 9);
+}

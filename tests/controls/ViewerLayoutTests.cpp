@@ -1,6 +1,7 @@
 // The grid's geometry, the fitting of pictures and what a cell looks like on screen.
 #include "ViewerTestSupport.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -57,6 +58,10 @@ TEST(ViewerLayout, WorkedExampleOfTheDefaults) {
     EXPECT_EQ(viewer->FirstVisibleIndex(), 0);
     EXPECT_EQ(viewer->LastVisibleIndex(),
               viewer->CellIndexAt(viewer->viewport()->width(), viewer->viewport()->height()));
+    // An empty list keeps no scroll bar.
+    viewer->SetFileMask("*.none");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !viewer->verticalScrollBar()->isVisible(); }, Deadline));
 }
 
 class Fitting : public ::testing::TestWithParam<FitCase> {};
@@ -71,6 +76,7 @@ INSTANTIATE_TEST_SUITE_P(ViewerLayout, Fitting,
                                            FitCase{{50, 50}, QRect(33, 33, 50, 50)},
                                            FitCase{{200, 100}, QRect(10, 34, 96, 48)},
                                            FitCase{{60, 200}, QRect(44, 10, 28, 96)},
+                                           FitCase{{200, 70}, QRect(10, 41, 96, 33)},
                                            FitCase{{96, 96}, QRect(10, 10, 96, 96)},
                                            FitCase{{97, 97}, QRect(10, 10, 96, 96)},
                                            FitCase{{0, 500}, QRect(10, 10, 96, 96)},
@@ -175,4 +181,136 @@ TEST(ViewerLayout, OddOptionValues) {
     viewer->Options().SetHeight(2147483647);
     Grab(*viewer);
     EXPECT_EQ(viewer->Columns(), 1);
+}
+
+struct GridCase {
+    const char* Name;
+    TJvItemViewerScrollBar ScrollBar;
+    bool AutoCenter;
+};
+
+void PrintTo(const GridCase& grid, std::ostream* out) {
+    *out << grid.Name;
+}
+
+class GridShapes : public ::testing::TestWithParam<GridCase> {};
+
+// Centred grids count the cells that fit the client area; a horizontal grid counts rows from
+// the height and scrolls sideways.
+TEST_P(GridShapes, ColumnsRowsAndOrigin) {
+    QTemporaryDir dir;
+    WriteBmps(dir, 20);
+    auto viewer = ShownViewer(QSize(433, 470));
+    viewer->Options().SetScrollBar(GetParam().ScrollBar);
+    viewer->Options().SetAutoCenter(GetParam().AutoCenter);
+    viewer->SetDirectory(dir.path());
+    const bool vertical = GetParam().ScrollBar == TJvItemViewerScrollBar::tvVertical;
+    QScrollBar* scrolling = vertical ? viewer->verticalScrollBar() : viewer->horizontalScrollBar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scrolling->isVisible(); }, Deadline));
+    EXPECT_FALSE(
+        (vertical ? viewer->horizontalScrollBar() : viewer->verticalScrollBar())->isVisible());
+    const int cx = int(viewer->CellWidth());
+    const int cy = int(viewer->CellHeight());
+    const QSize client = viewer->viewport()->size();
+    const int across = GetParam().AutoCenter
+                           ? (vertical ? client.width() / cx : client.height() / cy)
+                           : (vertical ? (cx / 3 + 433) / cx : (cy / 3 + 470) / cy);
+    const int along = (20 + across - 1) / across;
+    EXPECT_EQ(viewer->Columns(), vertical ? across : along);
+    EXPECT_EQ(viewer->Rows(), vertical ? along : across);
+    QPoint origin(2, 2);
+    if (GetParam().AutoCenter)
+        origin = QPoint(std::max(2, (client.width() - viewer->Columns() * cx) / 2),
+                        std::max(2, (client.height() - viewer->Rows() * cy) / 2));
+    EXPECT_EQ(viewer->Origin(), origin);
+    scrolling->setValue(50);
+    EXPECT_EQ(viewer->Origin(), origin - (vertical ? QPoint(0, 50) : QPoint(50, 0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ViewerLayout, GridShapes,
+    ::testing::Values(GridCase{"Vertical", TJvItemViewerScrollBar::tvVertical, false},
+                      GridCase{"VerticalCentred", TJvItemViewerScrollBar::tvVertical, true},
+                      GridCase{"Horizontal", TJvItemViewerScrollBar::tvHorizontal, false},
+                      GridCase{"HorizontalCentred", TJvItemViewerScrollBar::tvHorizontal, true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The drawing hook sees every cell in view, with its state and rectangles, before the viewer
+// draws over it.
+TEST(ViewerLayout, DrawItemHookSeesEachCellInView) {
+    QTemporaryDir dir;
+    WriteBmps(dir, 40);
+    auto viewer = ShownViewer(QSize(433, 470));
+    viewer->SetDirectory(dir.path());
+    viewer->SetSelectedIndex(2);
+    QList<int> drawn;
+    viewer->OnDrawItem = [&](TJvCustomItemViewer* sender, int index, TCustomDrawState state,
+                             QPainter& canvas, const QRect& itemRect, const QRect& textRect) {
+        drawn << index;
+        EXPECT_EQ(state.testFlag(cdsSelected), index == 2) << index;
+        EXPECT_EQ(itemRect, sender->ItemRect(index));
+        EXPECT_EQ(textRect, sender->TextRect(index));
+        canvas.fillRect(itemRect, Qt::green);
+    };
+    const QImage image = Grab(*viewer);
+    QList<int> inView;
+    for (int i = 0; i < viewer->Count(); ++i)
+        if (viewer->ItemRect(i).intersects(viewer->viewport()->rect()))
+            inView << i;
+    EXPECT_EQ(drawn, inView);
+    EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).topLeft())), QColor(128, 128, 128));
+    EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).center())), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).topLeft() + QPoint(1, 1))), QColor(Qt::green));
+}
+
+// With HotTrack, the cell under the pointer gets the hot frame in place of the grey one.
+TEST(ViewerLayout, HotTrackingMarksTheCellUnderThePointer) {
+    QTemporaryDir dir;
+    WriteBmps(dir, 3);
+    auto viewer = ShownViewer(QSize(433, 470));
+    viewer->Options().SetHotTrack(true);
+    viewer->Options().SetHotColor(Qt::magenta);
+    viewer->SetDirectory(dir.path());
+    QTest::mouseMove(viewer->viewport(), viewer->ItemRect(1).center());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer->Items(1)->State().testFlag(cdsHot); }, Deadline));
+    const QImage image = Grab(*viewer);
+    EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(1).topLeft() + QPoint(1, 1))),
+              QColor(Qt::magenta));
+    EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).topLeft())), QColor(128, 128, 128));
+    QTest::mouseMove(viewer->viewport(), viewer->ItemRect(0).center());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer->Items(0)->State().testFlag(cdsHot); }, Deadline));
+    EXPECT_FALSE(viewer->Items(1)->State().testFlag(cdsHot));
+}
+
+// A caption is one line, centred, with the extension; one too long for its band ends in an
+// ellipsis. Each band is compared with the text drawn alone into a band of the same size.
+TEST(ViewerLayout, CaptionsEndInAnEllipsisWhenTooLong) {
+    QTemporaryDir dir;
+    const QString longName = "a rather long name for a picture of the sea at dusk.bmp";
+    WriteBmp(dir, longName, QSize(8, 8));
+    WriteBmp(dir, "c.bmp", QSize(8, 8));
+    auto viewer = ShownViewer(QSize(433, 470));
+    viewer->SetDirectory(dir.path());
+    const QImage image = Grab(*viewer);
+    const auto band = [&](const QString& text, const QRect& rect) {
+        QImage drawn(rect.size(), QImage::Format_RGB32);
+        drawn.fill(viewer->palette().color(QPalette::Base));
+        QPainter painter(&drawn);
+        painter.setFont(viewer->font());
+        painter.setPen(viewer->palette().color(QPalette::Text));
+        painter.drawText(QRect(QPoint(0, 0), rect.size()),
+                         Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        return drawn;
+    };
+    for (int i = 0; i < 2; ++i) {
+        const QRect rect = viewer->TextRect(i).adjusted(0, 2, 0, 0);
+        const QString name = QFileInfo(viewer->Items(i)->FileName()).fileName();
+        const QString elided =
+            QFontMetrics(viewer->font()).elidedText(name, Qt::ElideRight, rect.width());
+        EXPECT_EQ(image.copy(rect), band(elided, rect)) << name.toStdString();
+        EXPECT_EQ(elided.endsWith(QChar(0x2026)), name == longName);
+        EXPECT_EQ(image.copy(rect) == band(name, rect), name != longName);
+    }
 }

@@ -3,6 +3,7 @@
 #include "ViewerTestSupport.h"
 
 #include "../TestReports.h"
+#include "../pictures/SampleFiles.h"
 #include "AppShell.h"
 #include "Picture.h"
 
@@ -12,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <jerror.h>
 #include <jpeglib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +81,28 @@ TEST(ViewerPictures, MemoryReductionFreesAndRereads) {
     bar->setValue(bar->maximum());
     Grab(*viewer);
     EXPECT_NE(viewer->Items(0)->PictureIfLoaded(), nullptr);
+}
+
+// An animated cursor reports its frames as it loads; the hook learns which item is loading.
+TEST(ViewerPictures, LoadProgressReachesTheHook) {
+    QTemporaryDir dir;
+    WriteBytes(dir, "run.ani", AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 0, 255))}));
+    auto viewer = ShownViewer();
+    QList<int> percents;
+    viewer->OnLoadProgress = [&](TJvImagesViewer*, TJvPictureItem* item, TProgressStage stage,
+                                 int percent, bool redrawNow, const QRect&, const QString&) {
+        EXPECT_EQ(item->FileName(), dir.filePath("run.ani"));
+        EXPECT_EQ(stage, TProgressStage::psRunning);
+        EXPECT_FALSE(redrawNow);
+        percents << percent;
+    };
+    viewer->SetDirectory(dir.path());
+    const QImage image = Grab(*viewer);
+    EXPECT_EQ(percents, (QList<int>{50, 100}));
+    // Drawn at its own size at the picture area's corner, not stretched.
+    const QRect area = FitPicture(QSize(32, 32), viewer->PictureRect(0));
+    EXPECT_EQ(QColor(image.pixel(area.topLeft())), QColor(Qt::red));
+    EXPECT_EQ(QColor(image.pixel(area.bottomRight())), QColor(Qt::red));
 }
 
 struct OptionCase {
@@ -162,6 +187,9 @@ TEST(ViewerPictures, BatchUpdatePaintsAtTheEnd) {
 }
 
 // A file deleted (or replaced by a folder) after the scan: an empty cell, no message.
+// A file deleted (or replaced by a folder) after the scan, or one whose name is no UTF-8 and so
+// cannot be opened under the name shown: an empty cell, no message. A name with a line break is
+// read and drawn.
 TEST(ViewerPictures, VanishedFilesShowEmptyCellsQuietly) {
     TApplication shell;
     TReportReader reader;
@@ -169,19 +197,28 @@ TEST(ViewerPictures, VanishedFilesShowEmptyCellsQuietly) {
     WriteBmp(dir, "a.bmp", QSize(8, 8));
     WriteBmp(dir, "b.bmp", QSize(8, 8));
     WriteBytes(dir, QString::fromUtf8("new\nline.bmp"), BmpBytes(QSize(8, 8)));
+    const int fd = ::open((QFile::encodeName(dir.path()) + "/caf\xe9.bmp").constData(),
+                          O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray bytes = BmpBytes(QSize(8, 8));
+    ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+    ::close(fd);
     auto viewer = ShownViewer();
     viewer->SetDirectory(dir.path());
-    ASSERT_EQ(viewer->Count(), 3);
+    ASSERT_EQ(viewer->Count(), 4);
     ASSERT_TRUE(QFile::remove(dir.filePath("a.bmp")));
     ASSERT_TRUE(QFile::remove(dir.filePath("b.bmp")));
     ASSERT_TRUE(QDir(dir.path()).mkdir("b.bmp"));
     const QImage image = Grab(*viewer);
     ASSERT_TRUE(LoopGoesOn());
     EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
-    const QColor window = viewer->palette().color(QPalette::Base);
-    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(0).center())), window);
-    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(1).center())), window);
-    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(2).center())), QColor(Qt::red));
+    for (int i = 0; i < viewer->Count(); ++i) {
+        const QString name = QFileInfo(viewer->Items(i)->FileName()).fileName();
+        const QColor expected =
+            name.startsWith("new") ? QColor(Qt::red) : viewer->palette().color(QPalette::Base);
+        EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(i).center())), expected)
+            << name.toStdString();
+    }
 }
 
 struct PaintErrorCase {

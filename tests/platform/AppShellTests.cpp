@@ -1,9 +1,8 @@
+#include "../TestReports.h"
 #include "AppShell.h"
 #include "Exception.h"
 
 #include <QApplication>
-#include <QEventLoop>
-#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -15,41 +14,7 @@
 #include <utility>
 
 namespace {
-constexpr int Deadline = 5000;
-
-// Reads each standard error report as a person would and dismisses it. The reports are modal,
-// so the reader runs inside their own loop, checking for a box as the loop turns.
-class TReportReader {
-public:
-    TReportReader() {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Texts << box->text();
-                Titles << box->windowTitle();
-                box->accept();
-            }
-        });
-        FTimer.start(10);
-    }
-    // Runs a real loop, one that goes idle, until a report was read or the deadline passed.
-    bool WaitForReport() {
-        QEventLoop loop;
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, [&] {
-            if (!Texts.isEmpty())
-                loop.quit();
-        });
-        check.start(10);
-        QTimer::singleShot(Deadline, &loop, &QEventLoop::quit);
-        loop.exec();
-        return !Texts.isEmpty();
-    }
-    QStringList Texts;
-    QStringList Titles;
-
-private:
-    QTimer FTimer;
-};
+constexpr int Deadline = TReportReader::Deadline;
 
 // True once a queued action has run after everything posted before it: the loop went on.
 bool LoopGoesOn() {

@@ -1,6 +1,6 @@
-// Main for the platform tests: the program's own QApplication, so that the exception boundary
-// at event delivery is under test, on Qt's offscreen platform unless the environment names
-// another.
+// Main for the test executables that need the program's own QApplication, so that the exception
+// boundary at event delivery is under test, on Qt's offscreen platform unless the environment
+// names another.
 #include "AppShell.h"
 
 #include <gtest/gtest.h>

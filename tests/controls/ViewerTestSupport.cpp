@@ -1,0 +1,68 @@
+#include "ViewerTestSupport.h"
+
+#include "../pictures/JpegSamples.h"
+#include "BmpWriter.h"
+#include "PictureFormats.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTest>
+
+void RegisterFormatsOnce() {
+    static const bool registered = [] {
+        RegisterPictureFormats();
+        return true;
+    }();
+    (void)registered;
+}
+
+QString WriteBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+    return path;
+}
+
+QString WriteBmp(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour) {
+    TDib dib;
+    dib.Image = QImage(size, QImage::Format_RGB32);
+    dib.Image.fill(colour);
+    dib.BitsPerPixel = 24;
+    return WriteBytes(dir, name, WriteBmp(dib));
+}
+
+QString WriteJpeg(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return WriteBytes(dir, name, MakeJpeg(image));
+}
+
+QString WriteDamagedJpeg(const QTemporaryDir& dir, const QString& name, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    const QByteArray jpeg = MakeJpeg(image);
+    // Keep the headers up to the start of scan and a few bytes of data.
+    return WriteBytes(dir, name, jpeg.left(FindJpegMarker(jpeg, 0xDA) + 20));
+}
+
+std::unique_ptr<TJvImagesViewer> ShownViewer(QSize size) {
+    RegisterFormatsOnce();
+    auto viewer = std::make_unique<TJvImagesViewer>();
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    viewer->setFont(font);
+    viewer->Options().SetWidth(108);
+    viewer->Options().SetHeight(108);
+    viewer->Options().SetImagePadding(4);
+    viewer->Options().SetReduceMemoryUsage(true);
+    viewer->resize(size);
+    viewer->show();
+    if (!QTest::qWaitForWindowExposed(viewer.get()))
+        throw std::runtime_error("the viewer was never shown");
+    return viewer;
+}
+
+QImage Grab(TJvImagesViewer& viewer) {
+    return viewer.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}

@@ -70,7 +70,7 @@ man_items() {
 
 check_manual_pages() {
   local page warnings
-  for page in velloria velloria-desktop velloria-picture; do
+  for page in velloria velloria-desktop velloria-picture velloria-thumbnails; do
     warnings=$(zcat "$share/man/man1/$page.1.gz" | groff -ww -man -Tutf8 -z 2>&1)
     [[ -z "$warnings" ]] || fail "$page.1 formats with warnings: $warnings"
   done

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 #include <sys/mman.h>
 
@@ -16,10 +14,7 @@ namespace {
 constexpr size_t HugePage = size_t(2) << 20;
 constexpr JDIMENSION RowBatch = 16;
 
-struct TFree {
-    void operator()(void* memory) const { std::free(memory); }
-};
-using TPixels = std::unique_ptr<uchar, TFree>;
+using TPixels = std::unique_ptr<uchar, TFreePixels>;
 
 TPixels Allocate(size_t size, TFloorMemory memory) {
     if (memory == TFloorMemory::Plain)
@@ -39,7 +34,7 @@ TPixels Allocate(size_t size, TFloorMemory memory) {
 
 } // namespace
 
-QSize DecodeFloor(const QString& fileName, int scaleDenom, TFloorMemory memory) {
+TFloorPicture DecodeFloor(const QString& fileName, int scaleDenom, TFloorMemory memory) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read %s", qPrintable(fileName));
@@ -70,8 +65,9 @@ QSize DecodeFloor(const QString& fileName, int scaleDenom, TFloorMemory memory) 
             rows[i] = pixels.get() + size_t(first + i) * stride;
         jpeg_read_scanlines(&info, rows, count);
     }
-    const QSize size(int(info.output_width), int(info.output_height));
+    TFloorPicture picture{QSize(int(info.output_width), int(info.output_height)),
+                          std::move(pixels)};
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return size;
+    return picture;
 }

@@ -13,11 +13,11 @@ void RescanCase(const QString& folder, int runs);
 
 // Decodes the first count files of the folder in the viewer's order, each into fresh memory,
 // freed right after or, with keep, all kept to the end as the viewer keeps the pictures in view:
-// "total_ms", "first_ms", "later_mean_ms", "peak_mib".
+// "total_ms", "cpu_ms" (processor time), "first_ms", "later_mean_ms", "peak_mib".
 void FloorCase(const QString& folder, int count, int scaleDenom, TFloorMemory memory, bool keep);
 
 // A 433 x 470 viewer, shown: from setting Directory to the end of the first paint that drew
-// every cell in view ("first_paint_ms", "visible"), then repaints of that screen with its
+// every cell in view ("first_paint_ms", "cpu_ms", "visible"), then repaints of that screen with its
 // pictures decoded ("repaint_median_ms", "repaint_min_ms"), and "peak_mib".
 void FirstPaintCase(const QString& folder, int repaints);
 

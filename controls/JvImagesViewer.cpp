@@ -166,12 +166,15 @@ TPicture* TJvPictureItem::Picture() {
     if (FPicture)
         return FPicture.get();
     FPicture = std::make_unique<TPicture>();
-    QObject::connect(FPicture.get(), &TPicture::Changed, [this] { Changed(); });
+    QObject::connect(FPicture.get(), &TPicture::Changed,
+                     [this] { Guarded([this] { Changed(); }); });
     QObject::connect(FPicture.get(), &TPicture::Progress, [this](int percent) {
-        TJvImagesViewer& viewer = Viewer();
-        if (viewer.OnLoadProgress)
-            viewer.OnLoadProgress(&viewer, this, TProgressStage::psRunning, percent, false, QRect(),
-                                  QString());
+        Guarded([this, percent] {
+            TJvImagesViewer& viewer = Viewer();
+            if (viewer.OnLoadProgress)
+                viewer.OnLoadProgress(&viewer, this, TProgressStage::psRunning, percent, false,
+                                      QRect(), QString());
+        });
     });
     const QString path = FFileName.isEmpty() ? QString() : ExpandFileName(FFileName);
     const QFileInfo file(path);

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -15,9 +14,14 @@
 #include <climits>
 
 namespace {
-// A rectangle from its edges, right and bottom exclusive.
+// A rectangle from its edges, right and bottom exclusive. Edges far outside any screen are pulled
+// in to where the size still fits an int; the part that can be seen stays the same.
 QRect Ltrb(qint64 left, qint64 top, qint64 right, qint64 bottom) {
-    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+    const auto near = [](qint64 edge) {
+        constexpr qint64 Far = qint64(1) << 29;
+        return int(std::clamp<qint64>(edge, -Far, Far));
+    };
+    return QRect(QPoint(near(left), near(top)), QPoint(near(right) - 1, near(bottom) - 1));
 }
 
 int ClampToInt(qint64 value) {
@@ -27,118 +31,6 @@ int ClampToInt(qint64 value) {
 // Scroll distances: one line, and a wheel notch (120 units) in pixels.
 constexpr int LineStep = 8;
 } // namespace
-
-// ---- TJvBrushPattern ----
-
-void TJvBrushPattern::SetActive(bool value) {
-    FActive = value;
-    FTile.reset();
-}
-
-void TJvBrushPattern::SetEvenColor(const QColor& value) {
-    FEvenColor = value;
-    FTile.reset();
-}
-
-void TJvBrushPattern::SetOddColor(const QColor& value) {
-    FOddColor = value;
-    FTile.reset();
-}
-
-QBrush TJvBrushPattern::Brush() const {
-    if (!FTile) {
-        if (!FActive) {
-            FTile = QBrush(FOddColor);
-        } else {
-            QImage tile(8, 8, QImage::Format_RGB32);
-            for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 8; ++x)
-                    tile.setPixel(x, y, (x % 2 == y % 2 ? FOddColor : FEvenColor).rgb());
-            FTile = QBrush(tile);
-        }
-    }
-    return *FTile;
-}
-
-// ---- TJvCustomItemViewerOptions ----
-
-TJvCustomItemViewerOptions::TJvCustomItemViewerOptions(TJvCustomItemViewer& owner)
-    : FOwner(owner), FHotColor(owner.palette().color(QPalette::Highlight)) {}
-
-void TJvCustomItemViewerOptions::Apply(TEffect effect) {
-    if (effect == TEffect::Recompute || (effect == TEffect::RecomputeWithCaptions && FShowCaptions))
-        FOwner.OptionsChanged(true);
-    else if (effect == TEffect::Store)
-        FOwner.OptionsChanged(false);
-}
-
-void TJvCustomItemViewerOptions::SetWidth(int value) {
-    Change(FWidth, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHeight(int value) {
-    Change(FHeight, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHorzSpacing(int value) {
-    Change(FHorzSpacing, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetVertSpacing(int value) {
-    Change(FVertSpacing, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetScrollBar(TJvItemViewerScrollBar value) {
-    Change(FScrollBar, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetAutoCenter(bool value) {
-    Change(FAutoCenter, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetTracking(bool value) {
-    Change(FTracking, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHotTrack(bool value) {
-    Change(FHotTrack, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetMultiSelect(bool value) {
-    Change(FMultiSelect, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetShowCaptions(bool value) {
-    Change(FShowCaptions, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetAlignment(TAlignment value) {
-    Change(FAlignment, value, TEffect::RecomputeWithCaptions);
-}
-void TJvCustomItemViewerOptions::SetLayout(TTextLayout value) {
-    Change(FLayout, value, TEffect::RecomputeWithCaptions);
-}
-void TJvCustomItemViewerOptions::SetRightClickSelect(bool value) {
-    Change(FRightClickSelect, value, TEffect::Store);
-}
-void TJvCustomItemViewerOptions::SetDragAutoScroll(bool value) {
-    Change(FDragAutoScroll, value, TEffect::Store);
-}
-void TJvCustomItemViewerOptions::SetFrameColor(const QColor& value) {
-    Change(FFrameColor, value, TEffect::Recompute);
-}
-void TJvCustomItemViewerOptions::SetHotColor(const QColor& value) {
-    Change(FHotColor, value, TEffect::Store);
-}
-void TJvCustomItemViewerOptions::SetHotFrameSize(int value) {
-    Change(FHotFrameSize, value, TEffect::Store);
-}
-
-void TJvCustomItemViewerOptions::SetLazyRead(bool value) {
-    Change(FLazyRead, value, TEffect::Recompute);
-    if (!value)
-        SetReduceMemoryUsage(false);
-}
-
-void TJvCustomItemViewerOptions::SetReduceMemoryUsage(bool value) {
-    if (value == FReduceMemoryUsage)
-        return;
-    FReduceMemoryUsage = value;
-    if (!value)
-        return;
-    SetLazyRead(true);
-    FOwner.ReduceMemory();
-}
 
 // ---- TJvViewerItem ----
 
@@ -327,9 +219,9 @@ int TJvCustomItemViewer::TextHeight() const {
 
 void TJvCustomItemViewer::RecomputeLayout() {
     const auto& options = *FOptions;
+    FTextHeight = options.ShowCaptions() ? TextHeight() : 0;
     FCellWidth = qint64(options.Width()) + options.HorzSpacing();
-    FCellHeight = qint64(options.Height()) + options.VertSpacing() +
-                  (options.ShowCaptions() ? TextHeight() : 0);
+    FCellHeight = qint64(options.Height()) + options.VertSpacing() + FTextHeight;
     if (FCellWidth < 1 || FCellHeight < 1 || Count() == 0)
         return;
     ComputeGrid(Count());
@@ -445,9 +337,9 @@ QRect TJvCustomItemViewer::ItemRect(int index) const {
     if (!options.ShowCaptions())
         return item;
     if (options.Layout() == TTextLayout::tlBottom)
-        item.setBottom(item.bottom() - TextHeight());
+        item.setBottom(item.bottom() - FTextHeight);
     else if (options.Layout() == TTextLayout::tlTop)
-        item.setTop(item.top() + TextHeight());
+        item.setTop(item.top() + FTextHeight);
     return item;
 }
 
@@ -458,7 +350,7 @@ QRect TJvCustomItemViewer::TextRect(int index) const {
         return {};
     const QRect item = cell.adjusted(options.HorzSpacing(), options.VertSpacing(),
                                      -options.HorzSpacing(), -options.VertSpacing());
-    const int th = TextHeight();
+    const int th = FTextHeight;
     int top = item.top();
     if (options.Layout() == TTextLayout::tlBottom)
         top = item.top() + item.height() - th;
@@ -493,7 +385,7 @@ void TJvCustomItemViewer::PaintCells(QPainter& canvas) {
     const qint64 height = viewport()->height();
     const qint64 spaceX = options.HorzSpacing();
     const qint64 spaceY = options.VertSpacing();
-    const qint64 th = options.ShowCaptions() ? TextHeight() : 0;
+    const qint64 th = FTextHeight;
     // The pitch cell's corner moves along the grid; the rectangles are made only where drawn.
     qint64 x = FOriginX;
     qint64 y = FOriginY;
@@ -528,6 +420,17 @@ void TJvCustomItemViewer::resizeEvent(QResizeEvent*) {
     Guarded([this] {
         RecomputeLayout();
         viewport()->update();
+    });
+}
+
+void TJvCustomItemViewer::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    Guarded([this, event] {
+        // The caption line follows the font.
+        if (event->type() == QEvent::FontChange) {
+            RecomputeLayout();
+            viewport()->update();
+        }
     });
 }
 

@@ -4,15 +4,13 @@
 // it draws every cell through DrawItem and selects with the mouse and the arrow keys.
 
 #include "Exception.h"
+#include "JvItemViewerOptions.h"
 
 #include <QAbstractScrollArea>
-#include <QBrush>
-#include <QColor>
 #include <QFlags>
 #include <QRect>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class QPainter;
@@ -24,129 +22,6 @@ enum TCustomDrawStateFlag { cdsSelected = 0x1, cdsFocused = 0x2, cdsHot = 0x4 };
 Q_DECLARE_FLAGS(TCustomDrawState, TCustomDrawStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomDrawState)
 
-enum class TJvItemViewerScrollBar { tvHorizontal, tvVertical };
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum class TTextLayout { tlTop, tlCenter, tlBottom };
-
-// The two-colour 8 x 8 tile that fills a selected cell. Changing a colour drops the tile; the
-// viewer picks the new one up at its next paint.
-class TJvBrushPattern {
-public:
-    bool Active() const { return FActive; }
-    void SetActive(bool value);
-    QColor EvenColor() const { return FEvenColor; }
-    void SetEvenColor(const QColor& value);
-    QColor OddColor() const { return FOddColor; }
-    void SetOddColor(const QColor& value);
-    // The fill: the tile (OddColor where x and y are both even or both odd, EvenColor elsewhere,
-    // anchored at the client's origin), built once per colour pair; plain OddColor when inactive.
-    QBrush Brush() const;
-
-private:
-    bool FActive = true;
-    QColor FEvenColor{255, 255, 255};
-    QColor FOddColor{166, 202, 240};
-    mutable std::optional<QBrush> FTile;
-};
-
-// Every option of the viewer with its default. A setter that changes a value recomputes the
-// layout, repaints and raises OnOptionsChanged unless its comment says otherwise. Values are
-// taken as given (a hand-edited file may hold any); the layout and painting cope with them.
-class TJvCustomItemViewerOptions {
-public:
-    // HotColor starts as the owner's highlight colour.
-    explicit TJvCustomItemViewerOptions(TJvCustomItemViewer& owner);
-    virtual ~TJvCustomItemViewerOptions() = default;
-
-    int Width() const { return FWidth; } // 120
-    void SetWidth(int value);
-    int Height() const { return FHeight; } // 120
-    void SetHeight(int value);
-    int HorzSpacing() const { return FHorzSpacing; } // 4
-    void SetHorzSpacing(int value);
-    int VertSpacing() const { return FVertSpacing; } // 4
-    void SetVertSpacing(int value);
-    TJvItemViewerScrollBar ScrollBar() const { return FScrollBar; } // tvVertical
-    void SetScrollBar(TJvItemViewerScrollBar value);
-    bool AutoCenter() const { return FAutoCenter; } // false
-    void SetAutoCenter(bool value);
-    // true: the view follows the scroll thumb while it is dragged.
-    bool Tracking() const { return FTracking; }
-    void SetTracking(bool value);
-    bool HotTrack() const { return FHotTrack; } // false
-    void SetHotTrack(bool value);
-    bool MultiSelect() const { return FMultiSelect; } // false
-    void SetMultiSelect(bool value);
-    // true: only cells that meet the client area are painted (and so loaded). Turning it off
-    // also turns ReduceMemoryUsage off.
-    bool LazyRead() const { return FLazyRead; }
-    void SetLazyRead(bool value);
-    bool ShowCaptions() const { return FShowCaptions; } // true
-    void SetShowCaptions(bool value);
-    // taCenter; recomputes only while ShowCaptions is on.
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value);
-    // tlBottom; recomputes only while ShowCaptions is on.
-    TTextLayout Layout() const { return FLayout; }
-    void SetLayout(TTextLayout value);
-    // false; only stored.
-    bool RightClickSelect() const { return FRightClickSelect; }
-    void SetRightClickSelect(bool value);
-    // false. Turning it on also turns LazyRead on and frees the pictures out of view at once;
-    // stored without a recomputation of its own.
-    bool ReduceMemoryUsage() const { return FReduceMemoryUsage; }
-    void SetReduceMemoryUsage(bool value);
-    // true; only stored (nothing is ever dragged over the viewer).
-    bool DragAutoScroll() const { return FDragAutoScroll; }
-    void SetDragAutoScroll(bool value);
-    // Grey; an invalid colour means no frame.
-    QColor FrameColor() const { return FFrameColor; }
-    void SetFrameColor(const QColor& value);
-    // The highlight colour of the palette at creation; only stored.
-    QColor HotColor() const { return FHotColor; }
-    void SetHotColor(const QColor& value);
-    // 2; only stored.
-    int HotFrameSize() const { return FHotFrameSize; }
-    void SetHotFrameSize(int value);
-    // The selection fill; the object stays, its colours may change.
-    TJvBrushPattern& BrushPattern() { return FBrushPattern; }
-    const TJvBrushPattern& BrushPattern() const { return FBrushPattern; }
-
-protected:
-    enum class TEffect { Store, Recompute, RecomputeWithCaptions };
-    // Stores value into field when it differs and then has the given effect on the owner.
-    template <typename T> void Change(T& field, const T& value, TEffect effect) {
-        if (field == value)
-            return;
-        field = value;
-        Apply(effect);
-    }
-    void Apply(TEffect effect);
-    TJvCustomItemViewer& FOwner;
-
-private:
-    int FWidth = 120;
-    int FHeight = 120;
-    int FHorzSpacing = 4;
-    int FVertSpacing = 4;
-    TJvItemViewerScrollBar FScrollBar = TJvItemViewerScrollBar::tvVertical;
-    bool FAutoCenter = false;
-    bool FTracking = true;
-    bool FHotTrack = false;
-    bool FMultiSelect = false;
-    bool FLazyRead = true;
-    bool FShowCaptions = true;
-    TAlignment FAlignment = TAlignment::taCenter;
-    TTextLayout FLayout = TTextLayout::tlBottom;
-    bool FRightClickSelect = false;
-    bool FReduceMemoryUsage = false;
-    bool FDragAutoScroll = true;
-    QColor FFrameColor{128, 128, 128};
-    QColor FHotColor;
-    int FHotFrameSize = 2;
-    TJvBrushPattern FBrushPattern;
-};
-
 // One cell's item. The viewer creates it when its slot is first asked for.
 class TJvViewerItem {
 public:
@@ -154,11 +29,13 @@ public:
     virtual ~TJvViewerItem() = default;
 
     TJvCustomItemViewer& Owner() const { return FOwner; }
+    // How the cell is drawn (selected, hot); set by the viewer, which repaints the cell.
     TCustomDrawState State() const { return FState; }
     void SetState(TCustomDrawState value) { FState = value; }
-    // True once the item waits for its removal.
+    // True once the item waits for its removal: painting skips it.
     bool Deleting() const { return FDeleting; }
     void SetDeleting(bool value) { FDeleting = value; }
+    // Empty; kept for the item's owner.
     QString Hint;
 
     // Whether the item may change: true unless the owner's OnItemChanging says otherwise.
@@ -227,7 +104,7 @@ public:
     void MakeCellVisible(int index);
 
     // Layout results: the grid pitch (cx, cy), its size, the client position of cell 0 with the
-    // scroll position subtracted, the range kept by memory reduction, the caption line height.
+    // scroll position subtracted, the range kept by memory reduction.
     qint64 CellWidth() const { return FCellWidth; }
     qint64 CellHeight() const { return FCellHeight; }
     int Columns() const { return FColumns; }
@@ -235,6 +112,8 @@ public:
     QPoint Origin() const { return {int(FOriginX), int(FOriginY)}; }
     int FirstVisibleIndex() const { return FFirstVisible; }
     int LastVisibleIndex() const { return FLastVisible; }
+    // The caption line height th of the font now: one line of "Wg" as measured in a 100 x 100
+    // box, plus 4. The layout keeps the value it measured.
     int TextHeight() const;
     // The pitch cell of index in client coordinates; empty for an index outside the list.
     QRect CellRect(int index) const;
@@ -289,6 +168,7 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -328,6 +208,7 @@ private:
     int FUpdateCount = 0;
     bool FPainting = false;
     bool FScrollingBySelf = false;
+    int FTextHeight = 0;
     qint64 FCellWidth = 0;
     qint64 FCellHeight = 0;
     int FColumns = 1;

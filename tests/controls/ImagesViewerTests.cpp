@@ -48,7 +48,7 @@ TEST_P(Listing, ListsTheMatchingFilesInCaseBlindOrder) {
     if (!GetParam().Mask.isEmpty())
         viewer.SetFileMask(GetParam().Mask);
     viewer.SetDirectory(dir.path());
-    EXPECT_EQ(Names(viewer), GetParam().Expected);
+    ASSERT_EQ(Names(viewer), GetParam().Expected);
     for (int i = 0; i < viewer.Count(); ++i)
         EXPECT_EQ(viewer.Items(i)->FileName(), dir.path() + "/" + GetParam().Expected[i]);
 }
@@ -58,6 +58,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ListingCase{
             "CaseIgnored", {"b.JPG", "A.bmp", "c.gif"}, {}, "", {"A.bmp", "b.JPG", "c.gif"}},
+        ListingCase{"CapitalsNotFirst",
+                    {"C.gif", "b2.gif", "a.gif", "B.gif"},
+                    {},
+                    "",
+                    {"a.gif", "B.gif", "b2.gif", "C.gif"}},
         ListingCase{"TwoPatternsOneFile", {"a.jpg"}, {}, "*.jp*;*.jpg", {"a.jpg"}},
         ListingCase{"RepeatedPattern", {"a.jpg"}, {}, "*.jpg;*.JPG", {"a.jpg"}},
         ListingCase{

@@ -24,12 +24,16 @@ QString WriteBytes(const QTemporaryDir& dir, const QString& name, const QByteArr
     return path;
 }
 
-QString WriteBmp(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour) {
+QByteArray BmpBytes(QSize size, QColor colour) {
     TDib dib;
     dib.Image = QImage(size, QImage::Format_RGB32);
     dib.Image.fill(colour);
     dib.BitsPerPixel = 24;
-    return WriteBytes(dir, name, WriteBmp(dib));
+    return WriteBmp(dib);
+}
+
+QString WriteBmp(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour) {
+    return WriteBytes(dir, name, BmpBytes(size, colour));
 }
 
 QString WriteJpeg(const QTemporaryDir& dir, const QString& name, QSize size, QColor colour) {
@@ -41,9 +45,13 @@ QString WriteJpeg(const QTemporaryDir& dir, const QString& name, QSize size, QCo
 QString WriteDamagedJpeg(const QTemporaryDir& dir, const QString& name, QSize size) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::green);
-    const QByteArray jpeg = MakeJpeg(image);
-    // Keep the headers up to the start of scan and a few bytes of data.
-    return WriteBytes(dir, name, jpeg.left(FindJpegMarker(jpeg, 0xDA) + 20));
+    return WriteBytes(dir, name, WithUndefinedQuantTable(MakeJpeg(image)));
+}
+
+QString WriteJpegClaiming(const QTemporaryDir& dir, const QString& name, QSize size) {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    return WriteBytes(dir, name, WithSize(MakeJpeg(image), size.width(), size.height()));
 }
 
 std::unique_ptr<TJvImagesViewer> ShownViewer(QSize size) {

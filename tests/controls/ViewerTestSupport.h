@@ -22,14 +22,18 @@ inline constexpr int Deadline = 5000;
 // Registers every picture format once for the whole test run (the program does it at start).
 void RegisterFormatsOnce();
 
+// The bytes of a 24-bit BMP file of the given size filled with colour.
+QByteArray BmpBytes(QSize size, QColor colour = Qt::red);
 // A BMP file of the given size filled with colour, written into dir; gives back its full name.
 QString WriteBmp(const QTemporaryDir& dir, const QString& name, QSize size,
                  QColor colour = Qt::red);
 // A JPEG file of the given size filled with colour.
 QString WriteJpeg(const QTemporaryDir& dir, const QString& name, QSize size,
                   QColor colour = Qt::blue);
-// A JPEG file whose header is sound and whose image data is cut short.
+// A JPEG file whose header is sound and whose image data cannot be decoded.
 QString WriteDamagedJpeg(const QTemporaryDir& dir, const QString& name, QSize size);
+// A small JPEG file whose header claims the given size.
+QString WriteJpegClaiming(const QTemporaryDir& dir, const QString& name, QSize size);
 // Any bytes under the name.
 QString WriteBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);
 

@@ -76,3 +76,19 @@ qsizetype FindJpegMarker(const QByteArray& jpeg, uchar code) {
     const char marker[2] = {char(0xFF), char(code)};
     return jpeg.indexOf(QByteArrayView(marker, 2), 2);
 }
+
+QByteArray WithUndefinedQuantTable(QByteArray jpeg) {
+    const qsizetype frame = FindJpegMarker(jpeg, 0xC0);
+    // marker(2) length(2) precision(1) height(2) width(2) count(1), then id, sampling, table
+    jpeg[frame + 10 + 2] = char(3);
+    return jpeg;
+}
+
+QByteArray WithSize(QByteArray jpeg, int width, int height) {
+    const qsizetype frame = FindJpegMarker(jpeg, 0xC0);
+    jpeg[frame + 5] = char(height >> 8);
+    jpeg[frame + 6] = char(height & 0xFF);
+    jpeg[frame + 7] = char(width >> 8);
+    jpeg[frame + 8] = char(width & 0xFF);
+    return jpeg;
+}

@@ -13,3 +13,9 @@ QByteArray MakeJpeg(const QImage& image, TJpegSampleKind kind = TJpegSampleKind:
 
 // The offset of the first marker 0xFF code in jpeg after the start marker, or -1.
 qsizetype FindJpegMarker(const QByteArray& jpeg, uchar code);
+
+// The same file with a component of its frame header pointed at quantisation table 3, which the
+// file never defines: the header still reads, the image data cannot be decoded.
+QByteArray WithUndefinedQuantTable(QByteArray jpeg);
+// The same file with the image size in its frame header replaced.
+QByteArray WithSize(QByteArray jpeg, int width, int height);

@@ -47,24 +47,6 @@ void ExpectNear(QRgb actual, QRgb expected, int tolerance = 12) {
     EXPECT_NEAR(qBlue(actual), qBlue(expected), tolerance);
 }
 
-// Points a component of the frame header at quantisation table 3, which the file never defines:
-// the header still reads, the image data cannot be decoded.
-QByteArray WithUndefinedQuantTable(QByteArray jpeg) {
-    const qsizetype frame = FindJpegMarker(jpeg, 0xC0);
-    // marker(2) length(2) precision(1) height(2) width(2) count(1), then id, sampling, table
-    jpeg[frame + 10 + 2] = char(3);
-    return jpeg;
-}
-
-QByteArray WithSize(QByteArray jpeg, int width, int height) {
-    const qsizetype frame = FindJpegMarker(jpeg, 0xC0);
-    jpeg[frame + 5] = char(height >> 8);
-    jpeg[frame + 6] = char(height & 0xFF);
-    jpeg[frame + 7] = char(width >> 8);
-    jpeg[frame + 8] = char(width & 0xFF);
-    return jpeg;
-}
-
 QString JpegErrorText(int code) {
     return QStringLiteral("JPEG error #%1").arg(code);
 }

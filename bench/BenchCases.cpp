@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <ctime>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include <dirent.h>
@@ -98,8 +99,9 @@ void WaitForCompletePaint(TTimedViewer& viewer, int paintsBefore) {
 }
 
 struct THeld {
-    int Pictures = 0;
+    std::set<int> Indexes; // the items holding a picture
     double DecodedMiB = 0; // 32 bits a pixel, as the pictures are held once drawn
+    int Pictures() const { return int(Indexes.size()); }
 };
 
 THeld Held(const TJvImagesViewer& viewer) {
@@ -108,10 +110,16 @@ THeld Held(const TJvImagesViewer& viewer) {
         if (const TJvPictureItem* item = ExistingItem(viewer, i);
             item && item->PictureIfLoaded() && item->PictureIfLoaded()->Graphic()) {
             const TPicture& picture = *item->PictureIfLoaded();
-            ++held.Pictures;
+            held.Indexes.insert(i);
             held.DecodedMiB += double(picture.Width()) * picture.Height() * 4 / (1 << 20);
         }
     return held;
+}
+
+// How many pictures of now were not held before: each was read and decoded in between.
+int NewlyRead(const THeld& before, const THeld& now) {
+    return int(std::count_if(now.Indexes.begin(), now.Indexes.end(),
+                             [&](int i) { return !before.Indexes.contains(i); }));
 }
 
 qsizetype BareListing(const QString& folder) {
@@ -202,29 +210,37 @@ void ScrollCase(const QString& folder, bool reduceMemory, double capMiB) {
     TTimedViewer viewer;
     Show(viewer, reduceMemory);
     const double base = ResidentMiB();
+    const qint64 start = Clock().nsecsElapsed();
     int paintsBefore = viewer.Paints;
     viewer.SetDirectory(folder);
     WaitForCompletePaint(viewer, paintsBefore);
+    const double firstPagePeak = PeakResidentMiB();
     QScrollBar& bar = *viewer.verticalScrollBar();
     int pages = 1;
-    THeld most = Held(viewer);
+    THeld held = Held(viewer);
+    THeld most = held;
+    int reads = held.Pictures();
     while (bar.value() < bar.maximum() && (reduceMemory || ResidentMiB() < capMiB)) {
         paintsBefore = viewer.Paints;
         bar.triggerAction(QAbstractSlider::SliderPageStepAdd);
         WaitForCompletePaint(viewer, paintsBefore);
         ++pages;
-        const THeld held = Held(viewer);
+        THeld now = Held(viewer);
+        reads += NewlyRead(held, now);
+        held = std::move(now);
         if (held.DecodedMiB > most.DecodedMiB)
             most = held;
     }
-    const THeld last = Held(viewer);
     PutFigure(QStringLiteral("pages"), pages);
+    PutFigure(QStringLiteral("seconds"), double(Clock().nsecsElapsed() - start) / 1e9);
+    PutFigure(QStringLiteral("reads"), reads);
     PutFigure(QStringLiteral("reached_bottom"), bar.value() == bar.maximum() ? 1 : 0);
-    PutFigure(QStringLiteral("held_max"), most.Pictures);
+    PutFigure(QStringLiteral("held_max"), most.Pictures());
     PutFigure(QStringLiteral("decoded_mib_max"), most.DecodedMiB);
-    PutFigure(QStringLiteral("held_end"), last.Pictures);
+    PutFigure(QStringLiteral("held_end"), held.Pictures());
+    PutFigure(QStringLiteral("first_page_peak_mib"), firstPagePeak);
     PutFigure(QStringLiteral("peak_mib"), PeakResidentMiB());
     PutFigure(QStringLiteral("base_mib"), base);
     PutFigure(QStringLiteral("mib_per_picture"),
-              last.Pictures > 0 ? (ResidentMiB() - base) / last.Pictures : 0);
+              held.Pictures() > 0 ? (ResidentMiB() - base) / held.Pictures() : 0);
 }

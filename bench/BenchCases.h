@@ -23,7 +23,8 @@ void FirstPaintCase(const QString& folder, int repaints);
 
 // The same viewer scrolled a page at a time from top to bottom, each page painted, memory
 // reduction on or off. Without it the scroll stops once the resident set passes capMiB (the
-// pictures would not fit in memory): "pages", "held_max", "decoded_mib_max" (the decoded
-// size of the most pictures held at once), "peak_mib", "base_mib" (before the first picture)
-// and "mib_per_picture" (growth of the resident set per picture held, without reduction).
+// pictures would not fit in memory). Figures: "pages", "seconds", "reads" (pictures read and
+// decoded), "reached_bottom", "held_max" and "decoded_mib_max" (the most pictures held at once
+// and their decoded size), "held_end", "first_page_peak_mib", "peak_mib", "base_mib" (before
+// the first picture) and "mib_per_picture" (resident set per picture held at the end).
 void ScrollCase(const QString& folder, bool reduceMemory, double capMiB);

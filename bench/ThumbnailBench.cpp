@@ -145,12 +145,14 @@ void BenchScroll(const QString& folder, bool reduceMemory) {
                 reduceMemory ? "on" : "off", qPrintable(LoadAverage()));
     const TFigures f =
         RunInChild({QStringLiteral("scroll"), folder, QLatin1String(reduceMemory ? "on" : "off")});
-    std::printf("   %.0f pages painted%s; at most %.0f pictures held (%.0f MiB decoded); peak "
-                "resident %.0f MiB, %.0f MiB before the first picture\n",
-                f[QStringLiteral("pages")],
+    std::printf("   %.0f pages painted in %.1f s%s, %.0f pictures read; at most %.0f pictures held "
+                "(%.0f MiB decoded)\n   peak resident %.0f MiB: %.0f MiB before the first "
+                "picture, %.0f MiB after the first page\n",
+                f[QStringLiteral("pages")], f[QStringLiteral("seconds")],
                 f[QStringLiteral("reached_bottom")] > 0 ? ", bottom reached" : ", stopped early",
-                f[QStringLiteral("held_max")], f[QStringLiteral("decoded_mib_max")],
-                f[QStringLiteral("peak_mib")], f[QStringLiteral("base_mib")]);
+                f[QStringLiteral("reads")], f[QStringLiteral("held_max")],
+                f[QStringLiteral("decoded_mib_max")], f[QStringLiteral("peak_mib")],
+                f[QStringLiteral("base_mib")], f[QStringLiteral("first_page_peak_mib")]);
     if (!reduceMemory)
         std::printf("   %.0f pictures held at the end, %.1f MiB resident per picture: %.0f MiB "
                     "for all %d\n",

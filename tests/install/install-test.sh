@@ -37,6 +37,11 @@ check_programs() {
   [[ "$output" == "velloria $version" ]] || fail "installed velloria --version says '$output'"
   output=$("${bare[@]}" "$root/usr/bin/velloria-desktop" detect)
   [[ "$output" == "none" ]] || fail "installed velloria-desktop detect says '$output'"
+  # Without a display: the viewer draws offscreen.
+  mkdir "$work/empty"
+  output=$("${bare[@]}" "$root/usr/bin/velloria-thumbnails" "$work/empty" 100 80 "$work/empty.png")
+  [[ "$output" == "$work/empty.png: 100 x 80, 0 of 0 pictures in view" ]] ||
+    fail "installed velloria-thumbnails says '$output'"
   # The data folder is share/velloria beside bin/ once installed, the program's folder in a build.
   output=$("${bare[@]}" "$root/usr/bin/velloria" --help | tail -n 1)
   [[ "$output" == "Help pages: $share/velloria/help" ]] || fail "installed velloria: '$output'"

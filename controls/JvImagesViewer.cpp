@@ -292,7 +292,7 @@ void TJvImagesViewer::PostRemoval(TJvPictureItem* item) {
 }
 
 QRect TJvImagesViewer::PictureRect(int index) const {
-    const int padding = const_cast<TJvImagesViewer*>(this)->Options().ImagePadding();
+    const int padding = Options().ImagePadding();
     return ItemRect(index).adjusted(padding, padding, -padding, -padding);
 }
 

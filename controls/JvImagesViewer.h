@@ -11,6 +11,7 @@
 class TPicture;
 class TJvImagesViewer;
 
+// The stage a loading picture reports; the picture classes report running progress only.
 enum class TProgressStage { psStarting, psRunning, psEnding };
 
 // The options of the images viewer: those of every item viewer and the picture's own.
@@ -79,6 +80,9 @@ public:
 
     TJvImageViewerOptions& Options() {
         return static_cast<TJvImageViewerOptions&>(TJvCustomItemViewer::Options());
+    }
+    const TJvImageViewerOptions& Options() const {
+        return static_cast<const TJvImageViewerOptions&>(TJvCustomItemViewer::Options());
     }
     // The item at index (made on first request); raises EListError outside 0 .. Count - 1.
     TJvPictureItem* Items(int index) {

@@ -2,7 +2,6 @@
 
 #include "AppShell.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,7 +27,7 @@ int ClampToInt(qint64 value) {
     return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
 }
 
-// Scroll distances: one line, and a wheel notch (120 units) in pixels.
+// One line step of the scroll bars, in pixels.
 constexpr int LineStep = 8;
 } // namespace
 
@@ -222,7 +221,14 @@ void TJvCustomItemViewer::RecomputeLayout() {
     FTextHeight = options.ShowCaptions() ? TextHeight() : 0;
     FCellWidth = qint64(options.Width()) + options.HorzSpacing();
     FCellHeight = qint64(options.Height()) + options.VertSpacing() + FTextHeight;
-    if (FCellWidth < 1 || FCellHeight < 1 || Count() == 0)
+    if (Count() == 0) {
+        // The grid stays as it was; an empty list shows no scroll bar.
+        const QScopedValueRollback<bool> bySelf(FScrollingBySelf, true);
+        horizontalScrollBar()->setRange(0, 0);
+        verticalScrollBar()->setRange(0, 0);
+        return;
+    }
+    if (FCellWidth < 1 || FCellHeight < 1)
         return;
     ComputeGrid(Count());
     ComputeScrollBars();
@@ -248,8 +254,13 @@ void TJvCustomItemViewer::ComputeGrid(int count) {
     const int along = (count + across - 1) / across;
     FColumns = vertical ? across : along;
     FRows = vertical ? along : across;
-    setHorizontalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
-    setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    // Setting a policy lays the frame out again, even when it does not change.
+    const Qt::ScrollBarPolicy sideways = vertical ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    const Qt::ScrollBarPolicy down = vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != sideways)
+        setHorizontalScrollBarPolicy(sideways);
+    if (verticalScrollBarPolicy() != down)
+        setVerticalScrollBarPolicy(down);
 }
 
 void TJvCustomItemViewer::ComputeScrollBars() {
@@ -549,8 +560,8 @@ void TJvCustomItemViewer::ClickCell(int index, Qt::KeyboardModifiers modifiers) 
         FSelectedIndex = index;
     } else if (modifiers & Qt::ShiftModifier && FSelectedIndex >= 0 && FSelectedIndex < Count()) {
         const int columns = std::max(FColumns, 1);
-        const auto [left, right] = std::minmax(FSelectedIndex % columns, index % columns);
-        const auto [top, bottom] = std::minmax(FSelectedIndex / columns, index / columns);
+        const auto [left, right] = std::minmax({FSelectedIndex % columns, index % columns});
+        const auto [top, bottom] = std::minmax({FSelectedIndex / columns, index / columns});
         for (int row = top; row <= bottom; ++row)
             for (int column = left; column <= right; ++column)
                 SetMark(row * columns + column, true);

@@ -28,6 +28,7 @@ public:
     explicit TJvViewerItem(TJvCustomItemViewer& owner) : FOwner(owner) {}
     virtual ~TJvViewerItem() = default;
 
+    // The viewer the item belongs to (not owned).
     TJvCustomItemViewer& Owner() const { return FOwner; }
     // How the cell is drawn (selected, hot); set by the viewer, which repaints the cell.
     TCustomDrawState State() const { return FState; }
@@ -57,6 +58,7 @@ class TJvViewerItemList {
 public:
     explicit TJvViewerItemList(TJvCustomItemViewer& owner) : FOwner(owner) {}
 
+    // The number of slots, empty or not.
     int Count() const { return int(FSlots.size()); }
     // The item at index, made by the owner when its slot is empty. An index outside
     // 0 .. Count - 1 raises EListError "List index out of bounds (%d)".
@@ -77,11 +79,15 @@ class TJvCustomItemViewer : public QAbstractScrollArea {
 public:
     ~TJvCustomItemViewer() override;
 
+    // The options object; it lives as long as the viewer.
     TJvCustomItemViewerOptions& Options() { return *FOptions; }
+    const TJvCustomItemViewerOptions& Options() const { return *FOptions; }
 
+    // The number of items.
     int Count() const { return FItems.Count(); }
     // The item at index, made on first request; raises EListError outside 0 .. Count - 1.
     TJvViewerItem* Items(int index) { return FItems.Items(index); }
+    // The item list, to look at slots without filling them.
     const TJvViewerItemList& ItemList() const { return FItems; }
 
     // -1 or the index of the last selected item (its mark may have been cleared since).
@@ -95,6 +101,7 @@ public:
     // EndUpdate calls do nothing.
     void BeginUpdate();
     void EndUpdate();
+    // True while a batch change is under way.
     bool Updating() const { return FUpdateCount > 0; }
 
     // The index of the cell under the client point, or -1; with existingOnly false, the index
@@ -122,12 +129,14 @@ public:
     // The caption band of index (empty without captions), before the 2-pixel move of drawing.
     QRect TextRect(int index) const;
 
-    // Hooks; all optional.
+    // Hooks; all optional. OnItemChanging may clear allow (true on entry) to keep an item as
+    // it is; OnItemChanged follows a change outside a batch update.
     std::function<void(TJvCustomItemViewer* sender, TJvViewerItem* item, bool& allow)>
         OnItemChanging;
     std::function<void(TJvCustomItemViewer* sender, TJvViewerItem* item)> OnItemChanged;
     // Before an item is removed from the list.
     std::function<void(TJvCustomItemViewer* sender, TJvViewerItem* item)> OnDeletion;
+    // After an option change that recomputed the layout.
     std::function<void(TJvCustomItemViewer* sender)> OnOptionsChanged;
     // After the scroll bar moved the view.
     std::function<void(TJvCustomItemViewer* sender)> OnScroll;
@@ -135,6 +144,7 @@ public:
     std::function<void(TJvCustomItemViewer* sender, int index, TCustomDrawState state,
                        QPainter& canvas, const QRect& itemRect, const QRect& textRect)>
         OnDrawItem;
+    // A double click of the left button, after its first click selected the cell.
     std::function<void(TJvCustomItemViewer* sender)> OnDblClick;
     // The control's click notice, raised by the Space key.
     std::function<void(TJvCustomItemViewer* sender)> OnClick;

@@ -58,6 +58,10 @@ TEST(ViewerLayout, WorkedExampleOfTheDefaults) {
     EXPECT_EQ(viewer->FirstVisibleIndex(), 0);
     EXPECT_EQ(viewer->LastVisibleIndex(),
               viewer->CellIndexAt(viewer->viewport()->width(), viewer->viewport()->height()));
+    // An empty list keeps no scroll bar.
+    viewer->SetFileMask("*.none");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !viewer->verticalScrollBar()->isVisible(); }, Deadline));
 }
 
 class Fitting : public ::testing::TestWithParam<FitCase> {};
@@ -278,4 +282,35 @@ TEST(ViewerLayout, HotTrackingMarksTheCellUnderThePointer) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return viewer->Items(0)->State().testFlag(cdsHot); }, Deadline));
     EXPECT_FALSE(viewer->Items(1)->State().testFlag(cdsHot));
+}
+
+// A caption is one line, centred, with the extension; one too long for its band ends in an
+// ellipsis. Each band is compared with the text drawn alone into a band of the same size.
+TEST(ViewerLayout, CaptionsEndInAnEllipsisWhenTooLong) {
+    QTemporaryDir dir;
+    const QString longName = "a rather long name for a picture of the sea at dusk.bmp";
+    WriteBmp(dir, longName, QSize(8, 8));
+    WriteBmp(dir, "c.bmp", QSize(8, 8));
+    auto viewer = ShownViewer(QSize(433, 470));
+    viewer->SetDirectory(dir.path());
+    const QImage image = Grab(*viewer);
+    const auto band = [&](const QString& text, const QRect& rect) {
+        QImage drawn(rect.size(), QImage::Format_RGB32);
+        drawn.fill(viewer->palette().color(QPalette::Base));
+        QPainter painter(&drawn);
+        painter.setFont(viewer->font());
+        painter.setPen(viewer->palette().color(QPalette::Text));
+        painter.drawText(QRect(QPoint(0, 0), rect.size()),
+                         Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        return drawn;
+    };
+    for (int i = 0; i < 2; ++i) {
+        const QRect rect = viewer->TextRect(i).adjusted(0, 2, 0, 0);
+        const QString name = QFileInfo(viewer->Items(i)->FileName()).fileName();
+        const QString elided =
+            QFontMetrics(viewer->font()).elidedText(name, Qt::ElideRight, rect.width());
+        EXPECT_EQ(image.copy(rect), band(elided, rect)) << name.toStdString();
+        EXPECT_EQ(elided.endsWith(QChar(0x2026)), name == longName);
+        EXPECT_EQ(image.copy(rect) == band(name, rect), name != longName);
+    }
 }

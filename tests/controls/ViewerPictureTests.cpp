@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <jerror.h>
 #include <jpeglib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -185,6 +187,9 @@ TEST(ViewerPictures, BatchUpdatePaintsAtTheEnd) {
 }
 
 // A file deleted (or replaced by a folder) after the scan: an empty cell, no message.
+// A file deleted (or replaced by a folder) after the scan, or one whose name is no UTF-8 and so
+// cannot be opened under the name shown: an empty cell, no message. A name with a line break is
+// read and drawn.
 TEST(ViewerPictures, VanishedFilesShowEmptyCellsQuietly) {
     TApplication shell;
     TReportReader reader;
@@ -192,19 +197,28 @@ TEST(ViewerPictures, VanishedFilesShowEmptyCellsQuietly) {
     WriteBmp(dir, "a.bmp", QSize(8, 8));
     WriteBmp(dir, "b.bmp", QSize(8, 8));
     WriteBytes(dir, QString::fromUtf8("new\nline.bmp"), BmpBytes(QSize(8, 8)));
+    const int fd = ::open((QFile::encodeName(dir.path()) + "/caf\xe9.bmp").constData(),
+                          O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray bytes = BmpBytes(QSize(8, 8));
+    ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+    ::close(fd);
     auto viewer = ShownViewer();
     viewer->SetDirectory(dir.path());
-    ASSERT_EQ(viewer->Count(), 3);
+    ASSERT_EQ(viewer->Count(), 4);
     ASSERT_TRUE(QFile::remove(dir.filePath("a.bmp")));
     ASSERT_TRUE(QFile::remove(dir.filePath("b.bmp")));
     ASSERT_TRUE(QDir(dir.path()).mkdir("b.bmp"));
     const QImage image = Grab(*viewer);
     ASSERT_TRUE(LoopGoesOn());
     EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
-    const QColor window = viewer->palette().color(QPalette::Base);
-    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(0).center())), window);
-    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(1).center())), window);
-    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(2).center())), QColor(Qt::red));
+    for (int i = 0; i < viewer->Count(); ++i) {
+        const QString name = QFileInfo(viewer->Items(i)->FileName()).fileName();
+        const QColor expected =
+            name.startsWith("new") ? QColor(Qt::red) : viewer->palette().color(QPalette::Base);
+        EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(i).center())), expected)
+            << name.toStdString();
+    }
 }
 
 struct PaintErrorCase {

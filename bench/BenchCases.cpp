@@ -79,7 +79,7 @@ void WaitFor(const std::function<bool()>& condition, const char* what) {
     while (!condition()) {
         if (deadline.hasExpired())
             qFatal("gave up waiting: %s", what);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
 }
 

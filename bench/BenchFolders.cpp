@@ -137,7 +137,9 @@ QString PhotoName(const QString& folder, int index) {
 } // namespace
 
 void MakeSmallPictures(const QString& folder, int count) {
-    const QByteArray jpeg = MakeJpeg(QImage(8, 8, QImage::Format_RGB32), TJpegSampleKind::Colour);
+    QImage tiny(8, 8, QImage::Format_RGB32);
+    tiny.fill(qRgb(200, 90, 30));
+    const QByteArray jpeg = MakeJpeg(tiny, TJpegSampleKind::Colour);
     const QByteArray gif = RedBlueGif(2, 2, QByteArray("\0\1\1\0", 4));
     const QByteArray bmp = SmallBmp();
     const char* prefixes[] = {"IMG_", "img-", "Holiday ", "scan", "DSC"};

@@ -58,7 +58,7 @@ bool Show(TJvImagesViewer& viewer) {
     viewer.show();
     const QDeadlineTimer deadline(ShowDeadlineMs);
     while (!viewer.windowHandle()->isExposed() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return viewer.windowHandle()->isExposed();
 }
 

@@ -38,6 +38,11 @@ check_programs() {
   [[ "$output" == "velloria $version" ]] || fail "installed velloria --version says '$output'"
   output=$("${bare[@]}" "$root/usr/bin/velloria-desktop" detect)
   [[ "$output" == "none" ]] || fail "installed velloria-desktop detect says '$output'"
+  # Without a display: the viewer draws offscreen.
+  mkdir "$work/empty"
+  output=$("${bare[@]}" "$root/usr/bin/velloria-thumbnails" "$work/empty" 100 80 "$work/empty.png")
+  [[ "$output" == "$work/empty.png: 100 x 80, 0 of 0 pictures in view" ]] ||
+    fail "installed velloria-thumbnails says '$output'"
   # The data folder is share/velloria beside bin/ once installed, the program's folder in a build.
   output=$("${bare[@]}" "$root/usr/bin/velloria" --help | tail -n 1)
   [[ "$output" == "Help pages: $share/velloria/help" ]] || fail "installed velloria: '$output'"
@@ -80,7 +85,7 @@ man_items() {
 
 check_manual_pages() {
   local page warnings
-  for page in velloria velloria-desktop velloria-picture velloria-volumes; do
+  for page in velloria velloria-desktop velloria-picture velloria-thumbnails velloria-volumes; do
     warnings=$(zcat "$share/man/man1/$page.1.gz" | groff -ww -man -Tutf8 -z 2>&1)
     [[ -z "$warnings" ]] || fail "$page.1 formats with warnings: $warnings"
   done

@@ -1,0 +1,20 @@
+#pragma once
+// The thumbnail viewer run outside the main window, by the tools and benchmarks: set up as the
+// main window sets it up, and asked which cells a paint draws and whether their pictures are in.
+
+#include <vector>
+
+class TJvImagesViewer;
+class TJvPictureItem;
+
+// Gives the viewer the main window's font (11-pixel Arial) and its thumbnail options with the
+// settings' defaults: cells of 100 pixels plus 4 of padding on each side, memory reduction on.
+// The picture formats must be registered before the viewer is made (its mask comes from them).
+void SetUpLikeMainWindow(TJvImagesViewer& viewer);
+
+// The indexes of the items whose cells meet the client area: those a paint draws.
+std::vector<int> CellsInView(const TJvImagesViewer& viewer);
+// The item at index if it has been made, else null; never makes one.
+TJvPictureItem* ExistingItem(const TJvImagesViewer& viewer, int index);
+// True when every item in view holds its picture (read, or empty after a failure).
+bool AllInViewRead(const TJvImagesViewer& viewer);

@@ -62,6 +62,8 @@ protected:
         App->ActiveDesktop = std::make_unique<TActiveDesktop>(
             CreateDesktopWallpaper(TDesktopKind::X11Root, App->CacheFolder));
         App->LastFolder = Pictures;
+        // The desktop's own wallpaper when the program starts: green, stretched.
+        ASSERT_TRUE(App->ActiveDesktop->SetWallpaper(Path("green.bmp"), wsStretched));
     }
     void TearDown() override {
         Form.reset();
@@ -142,7 +144,6 @@ TEST_F(MainForm, CommandsFollowTheSelectionAndTheChangeFlag) {
 }
 
 TEST_F(MainForm, RestorePutsBackTheStartUpStyleWhateverTheStyleChoiceShows) {
-    ASSERT_TRUE(App->ActiveDesktop->SetWallpaper(Path("green.bmp"), wsStretched));
     Show();
     EXPECT_EQ(App->StartupWallpaper->FileName, Path("green.bmp"));
     EXPECT_EQ(Form->cbxStyle->currentIndex(), 0) << "the style choice starts at Tiled";
@@ -172,7 +173,7 @@ TEST_F(MainForm, OptionsConfirmedResizeTheCellsAtOnceAndCancelledChangeNothing) 
             ASSERT_TRUE(Idle([&] { return (dialog = QApplication::activeModalWidget()); }));
             auto* options = qobject_cast<TOptionsForm*>(dialog);
             ASSERT_NE(options, nullptr);
-            WhenShown(*options, [&] {
+            WhenShown(*options, [&, options] {
                 shown = true;
                 options->edThumbSize->SetValue(c.Size);
                 options->edThumbPadding->SetValue(c.Padding);
@@ -187,7 +188,11 @@ TEST_F(MainForm, OptionsConfirmedResizeTheCellsAtOnceAndCancelledChangeNothing) 
         EXPECT_EQ(options.Width(), c.Width);
         EXPECT_EQ(options.Height(), c.Width);
         EXPECT_EQ(options.ImagePadding(), c.ImagePadding);
-        EXPECT_EQ(Cell(0).size(), QSize(c.Width, c.Width));
+        // Painted so at once: the item less the spacing, the picture less the padding.
+        const QRect item = Form->ctlThumbnails->ItemRect(0);
+        EXPECT_EQ(item.width(), c.Width - options.HorzSpacing());
+        EXPECT_EQ(Form->ctlThumbnails->PictureRect(0),
+                  item.adjusted(c.ImagePadding, c.ImagePadding, -c.ImagePadding, -c.ImagePadding));
     }
 }
 

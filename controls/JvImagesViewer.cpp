@@ -6,7 +6,6 @@
 #include "ProgramFile.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -19,11 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-// The absolute, cleaned path; links are not resolved.
-QString ExpandFileName(const QString& fileName) {
-    return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
-}
 
 // The folder prefix of the listed paths: the expanded folder with its trailing "/", or nothing
 // for the current folder.

@@ -7,7 +7,8 @@
 //   4. peak resident memory while scrolling the folder top to bottom, memory reduction on and off.
 // Every case runs in a fresh process: the first decodes of a process pay for its first large
 // allocations, as the viewer's do, and each peak resident set is the case's own.
-// The JPEGs are made once into the build tree's cache; run: build/<dir>/bench/thumbnail_bench.
+// The JPEGs are made once into the build tree's cache; run: build/<dir>/bench/thumbnail_bench,
+// followed by the numbers of the figures wanted (1, 2 or 4; 2 gives 3 too) or nothing for all.
 #include "BenchCases.h"
 #include "BenchFolders.h"
 #include "BenchProcess.h"
@@ -162,19 +163,28 @@ void BenchScroll(const QString& folder, bool reduceMemory) {
                     LargeFiles);
 }
 
-int RunParent() {
+// Runs the figures named in figures ("1", "2" for 2 and 3, "4"), all of them when none is named.
+int RunParent(const QStringList& figures) {
+    const auto wanted = [&figures](const char* figure) {
+        return figures.isEmpty() || figures.contains(QLatin1String(figure));
+    };
     PrintMachine();
-    QTemporaryDir small;
-    QElapsedTimer making;
-    making.start();
-    MakeSmallPictures(small.path(), SmallFiles);
-    std::printf("made %d small picture files in %lld ms\n", SmallFiles, making.elapsed());
-    BenchRescan(small.path());
+    if (wanted("1")) {
+        QTemporaryDir small;
+        QElapsedTimer making;
+        making.start();
+        MakeSmallPictures(small.path(), SmallFiles);
+        std::printf("made %d small picture files in %lld ms\n", SmallFiles, making.elapsed());
+        BenchRescan(small.path());
+    }
     const QString large =
         LargeJpegFolder(QStringLiteral(VELLORIA_BENCH_CACHE), LargeFiles, PhotoSize);
-    BenchFirstPaint(large);
-    BenchScroll(large, true);
-    BenchScroll(large, false);
+    if (wanted("2"))
+        BenchFirstPaint(large);
+    if (wanted("4")) {
+        BenchScroll(large, true);
+        BenchScroll(large, false);
+    }
     std::printf("load at the end: %s\n", qPrintable(LoadAverage()));
     return 0;
 }
@@ -189,5 +199,5 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (IsChild())
         return args.value(0) == QLatin1String("child") ? RunChildCase(args.mid(1)) : 2;
-    return RunParent();
+    return RunParent(args);
 }

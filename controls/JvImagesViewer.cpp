@@ -6,7 +6,6 @@
 #include "ProgramFile.h"
 
 #include <QCollator>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -20,11 +19,6 @@
 
 namespace {
 
-// The absolute, cleaned path; links are not resolved.
-QString ExpandFileName(const QString& fileName) {
-    return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
-}
-
 // The folder prefix of the listed paths: the expanded folder with its trailing "/", or nothing
 // for the current folder.
 QString FolderPrefix(const QString& directory) {
@@ -36,12 +30,29 @@ QString FolderPrefix(const QString& directory) {
     return prefix;
 }
 
+// The mask's patterns: "*.ext" ones (a star, then no wildcard) kept as their case-folded
+// endings, which a name matches by a case-blind comparison of its end without a folded copy of
+// it; the others case-folded whole.
+struct TPatterns {
+    QStringList Endings;
+    QStringList Others;
+};
+
 // The non-empty patterns of the mask, split at ";" and ",", blanks kept.
-QStringList SplitMask(const QString& mask) {
-    QStringList patterns;
-    for (const QString& pattern : mask.split(QRegularExpression(QStringLiteral("[;,]"))))
-        if (!pattern.isEmpty())
-            patterns << pattern.toCaseFolded();
+TPatterns SplitMask(const QString& mask) {
+    static const QRegularExpression separators(QStringLiteral("[;,]"));
+    TPatterns patterns;
+    for (const QString& pattern : mask.split(separators)) {
+        if (pattern.isEmpty())
+            continue;
+        const QString folded = pattern.toCaseFolded();
+        const QStringView ending = QStringView(folded).sliced(1);
+        if (folded.front() == QLatin1Char('*') && !ending.contains(QLatin1Char('*')) &&
+            !ending.contains(QLatin1Char('?')))
+            patterns.Endings << ending.toString();
+        else
+            patterns.Others << folded;
+    }
     return patterns;
 }
 
@@ -71,11 +82,18 @@ bool WildcardMatch(QStringView name, QStringView pattern) {
     return p == pattern.size();
 }
 
-bool MatchesAny(const QString& name, const QStringList& patterns) {
+bool MatchesAny(const QString& name, const TPatterns& patterns) {
+    const auto endsWith = [&name](const QString& ending) {
+        return name.endsWith(ending, Qt::CaseInsensitive);
+    };
+    if (std::any_of(patterns.Endings.begin(), patterns.Endings.end(), endsWith))
+        return true;
+    if (patterns.Others.isEmpty())
+        return false;
     const QString folded = name.toCaseFolded();
-    return std::any_of(patterns.begin(), patterns.end(), [&folded](const QString& pattern) {
-        return WildcardMatch(folded, pattern);
-    });
+    return std::any_of(
+        patterns.Others.begin(), patterns.Others.end(),
+        [&folded](const QString& pattern) { return WildcardMatch(folded, pattern); });
 }
 
 // Folders (and links to folders) are never listed; anything else is.
@@ -90,7 +108,7 @@ bool IsFolder(DIR* folder, const dirent& entry) {
 
 // The names in the folder that match a pattern, every kind of entry but folders, hidden ones
 // included; nothing when the folder cannot be listed.
-QStringList MatchingNames(const QString& folder, const QStringList& patterns) {
+QStringList MatchingNames(const QString& folder, const TPatterns& patterns) {
     QStringList names;
     DIR* listing = ::opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder));
     if (!listing)
@@ -128,7 +146,7 @@ void SortNames(QStringList& names) {
     sorted.reserve(names.size());
     for (const qsizetype i : order)
         if (sorted.isEmpty() || sorted.last() != names[i])
-            sorted << names[i];
+            sorted << std::move(names[i]);
     names = std::move(sorted);
 }
 
@@ -243,17 +261,15 @@ void TJvImagesViewer::SetDirectory(const QString& value) {
 bool TJvImagesViewer::Rescan() {
     BeginUpdate();
     try {
-        FPaths.clear();
+        FNames.clear();
         SetCount(0);
-        const QString prefix = FolderPrefix(FDirectory);
-        const QStringList patterns = SplitMask(FFileMask);
+        FPrefix = FolderPrefix(FDirectory);
+        const TPatterns patterns = SplitMask(FFileMask);
         if (OnLoadBegin)
             OnLoadBegin(this);
-        QStringList names = MatchingNames(prefix, patterns);
-        SortNames(names);
-        for (const QString& name : names)
-            FPaths << prefix + name;
-        SetCount(int(FPaths.size()));
+        FNames = MatchingNames(FPrefix, patterns);
+        SortNames(FNames);
+        SetCount(int(FNames.size()));
         if (OnLoadEnd)
             OnLoadEnd(this);
     } catch (...) {
@@ -266,14 +282,14 @@ bool TJvImagesViewer::Rescan() {
 
 std::unique_ptr<TJvViewerItem> TJvImagesViewer::CreateItem(int index) {
     auto item = std::make_unique<TJvPictureItem>(*this);
-    if (index < FPaths.size())
-        item->SetFileName(FPaths[index]);
+    if (index < FNames.size())
+        item->SetFileName(FPrefix + FNames[index]);
     return item;
 }
 
 void TJvImagesViewer::SlotRemoved(int index) {
-    if (index < FPaths.size())
-        FPaths.removeAt(index);
+    if (index < FNames.size())
+        FNames.removeAt(index);
 }
 
 void TJvImagesViewer::PostRemoval(TJvPictureItem* item) {

@@ -131,8 +131,9 @@ private:
 
     QString FFileMask;
     QString FDirectory;
-    // The scan's paths, one per slot, waiting for their items to be asked for.
-    QStringList FPaths;
+    // The scan's folder prefix and names, one per slot, waiting for their items to be asked for.
+    QString FPrefix;
+    QStringList FNames;
 };
 
 // The picture size fitted into area: kept when it fits, otherwise shrunk keeping its proportions

@@ -18,6 +18,17 @@ QAbstractButton* CancelButtonOf(const QWidget* form) {
             return button;
     return nullptr;
 }
+
+// fontconfig here may map the Windows dialog families to another sans face; Liberation Sans has
+// their metrics, so the forms keep the sizes they were laid out for.
+void SubstituteDialogFamilies() {
+    static const bool done = [] {
+        for (const char* family : {"Arial", "Tahoma", "MS Shell Dlg"})
+            QFont::insertSubstitution(QLatin1String(family), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
 } // namespace
 
 int GetHelpContext(const QWidget* widget) {
@@ -36,6 +47,7 @@ int NearestHelpContext(const QWidget* widget) {
 }
 
 QFont FormFont(const QString& family) {
+    SubstituteDialogFamilies();
     QFont font(family);
     font.setPixelSize(11);
     return font;

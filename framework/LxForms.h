@@ -34,8 +34,8 @@ void SetHelpContext(QWidget* widget, int context);
 // none has one.
 int NearestHelpContext(const QWidget* widget);
 
-// The named font family at 11 pixels, the size of the windows' 8-point fonts; fontconfig
-// substitutes a family it does not have.
+// The named font family at 11 pixels, the size of the windows' 8-point fonts. Arial, Tahoma and
+// MS Shell Dlg resolve to Liberation Sans; fontconfig substitutes any other family it lacks.
 QFont FormFont(const QString& family);
 // Moves the top-level widget so that its centre is the centre of the application's main form,
 // or of the primary screen when there is no main form.

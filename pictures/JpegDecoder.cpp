@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
-#include <cstdlib>
-
-#include <sys/mman.h>
 
 #include <jpeglib.h>
 
@@ -121,24 +118,6 @@ private:
     TState FState;
 };
 
-// Large images go in memory the kernel may back with huge pages: a full-size photo then costs a
-// few dozen page faults instead of tens of thousands, a good part of its decoding time.
-QImage NewImage(int width, int height, QImage::Format format) {
-    constexpr size_t HugePage = size_t(2) << 20;
-    const qsizetype bytesPerLine =
-        (qsizetype(width) * QImage::toPixelFormat(format).bitsPerPixel() + 31) / 32 * 4;
-    const size_t size = size_t(bytesPerLine) * size_t(height);
-    if (size < 4 * HugePage)
-        return QImage(width, height, format);
-    const size_t rounded = (size + HugePage - 1) / HugePage * HugePage;
-    void* memory = std::aligned_alloc(HugePage, rounded);
-    if (!memory)
-        return QImage();
-    madvise(memory, rounded, MADV_HUGEPAGE);
-    return QImage(static_cast<uchar*>(memory), width, height, bytesPerLine, format, std::free,
-                  memory);
-}
-
 bool IsFourColour(const jpeg_decompress_struct& info) {
     return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
 }
@@ -207,8 +186,8 @@ TDib DecodeJpeg(const QByteArray& data, bool eightBit) {
 
     const bool quantised = info.quantize_colors;
     TDib dib;
-    dib.Image = NewImage(int(info.output_width), int(info.output_height),
-                         quantised ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    dib.Image = QImage(int(info.output_width), int(info.output_height),
+                       quantised ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (dib.Image.isNull())
         throw EJPEG(QStringLiteral("Not enough memory for a %1 x %2 JPEG image")
                         .arg(info.output_width)

@@ -13,6 +13,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 // Temporary names are short and fixed in form: a long target name must not make them too long,
@@ -38,6 +39,7 @@ public:
     TFileDescriptor(const TFileDescriptor&) = delete;
     TFileDescriptor& operator=(const TFileDescriptor&) = delete;
     int Get() const { return FFd; }
+    int Release() { return std::exchange(FFd, -1); }
 
 private:
     int FFd;
@@ -138,17 +140,28 @@ void RemoveWhenUnlocked(const QByteArray& path) {
         named.st_ino == opened.st_ino)
         ::unlink(path.constData());
 }
-} // namespace
 
-bool ReadWholeFile(const QString& fileName, QByteArray& data) {
+EReadError ReadError(const QString& fileName, int error) {
+    return EReadError(
+        QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, SystemReason(error)));
+}
+
+EFOpenError NoFileError(const QString& fileName) {
+    return EFOpenError(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, SystemReason(ENOENT)));
+}
+
+// The open descriptor of the regular file and its size, or -1 when nothing is at that path;
+// raises EFOpenError as ReadWholeFile does.
+int OpenRegularFile(const QString& fileName, qint64& size) {
     const auto openError = [&](const QString& reason) {
         return EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, reason));
     };
     // Non-blocking, so that opening a FIFO does not wait for a writer.
-    const TFileDescriptor fd(
+    TFileDescriptor fd(
         ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.Get() < 0 && (errno == ENOENT || errno == ENOTDIR))
-        return false;
+        return -1;
     struct stat info {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0)
         throw openError(SystemReason(errno));
@@ -158,15 +171,25 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data) {
         throw openError(QStringLiteral("It is not a regular file."));
     // A regular file is read the usual way, waiting for slow storage.
     ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+    size = info.st_size;
+    return fd.Release();
+}
+} // namespace
+
+bool ReadWholeFile(const QString& fileName, QByteArray& data) {
+    qint64 size = 0;
+    const TFileDescriptor fd(OpenRegularFile(fileName, size));
+    if (fd.Get() < 0)
+        return false;
     QByteArray content;
+    content.reserve(qsizetype(size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw EReadError(
-                QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, SystemReason(errno)));
+            throw ReadError(fileName, errno);
         if (got == 0)
             break;
         content.append(buffer, got);
@@ -178,8 +201,7 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data) {
 QByteArray ReadExistingFile(const QString& fileName) {
     QByteArray data;
     if (!ReadWholeFile(fileName, data))
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
-                              .arg(fileName, QString::fromLocal8Bit(std::strerror(ENOENT))));
+        throw NoFileError(fileName);
     return data;
 }
 
@@ -220,4 +242,36 @@ void RemoveStaleTemporaries(const QString& folder) {
         if (IsTemporaryName(bytes))
             RemoveWhenUnlocked(QFile::encodeName(dir.filePath(name)));
     }
+}
+
+// ---- TFilePieces ----
+
+TFilePieces::TFilePieces(const QString& fileName) : FFileName(fileName) {
+    FFd = OpenRegularFile(fileName, FSize);
+    if (FFd < 0)
+        throw NoFileError(fileName);
+}
+
+TFilePieces::~TFilePieces() {
+    ::close(FFd);
+}
+
+QByteArray TFilePieces::ReadAt(quint64 offset, quint64 size) const {
+    if (offset >= quint64(FSize))
+        return {};
+    QByteArray piece(qsizetype(std::min(size, quint64(FSize) - offset)), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < piece.size()) {
+        const ssize_t got =
+            ::pread(FFd, piece.data() + done, size_t(piece.size() - done), off_t(offset) + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw ReadError(FFileName, errno);
+        if (got == 0)
+            break;
+        done += got;
+    }
+    piece.truncate(done);
+    return piece;
 }

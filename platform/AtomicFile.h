@@ -1,6 +1,7 @@
 #pragma once
 // Whole files: read without ever blocking on something that is not a file, and replaced all at
-// once, so that readers see the old file or the new one, never a part.
+// once, so that readers see the old file or the new one, never a part. Also pieces of a large
+// file, read where they lie.
 
 #include <QByteArray>
 #include <QString>
@@ -13,6 +14,27 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data);
 // The same for a file that must be there: nothing at that path raises EFOpenError too ("Cannot
 // open file "name". No such file or directory").
 QByteArray ReadExistingFile(const QString& fileName);
+
+// An existing regular file open for reading pieces at given offsets. Opening raises EFOpenError
+// as ReadExistingFile does.
+class TFilePieces {
+public:
+    explicit TFilePieces(const QString& fileName);
+    ~TFilePieces();
+    TFilePieces(const TFilePieces&) = delete;
+    TFilePieces& operator=(const TFilePieces&) = delete;
+
+    // The file's size when it was opened.
+    quint64 Size() const { return quint64(FSize); }
+    // The size bytes at offset, fewer where the file ends (none from its end on). Raises
+    // EReadError ("Cannot read file "name". reason") when reading fails.
+    QByteArray ReadAt(quint64 offset, quint64 size) const;
+
+private:
+    QString FFileName;
+    qint64 FSize = 0;
+    int FFd = -1;
+};
 
 // The file that writing to fileName changes: symbolic links are followed to the name they end
 // at, which need not exist yet. Gives fileName itself when it is no link.

@@ -29,6 +29,10 @@ QString ChangeFileExt(const QString& fileName, const QString& extension) {
     return (dot < 0 ? fileName : fileName.left(dot)) + extension;
 }
 
+QString ExpandFileName(const QString& fileName) {
+    return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+}
+
 QString ExtractFileName(const QString& fileName) {
     return fileName.mid(fileName.lastIndexOf(QLatin1Char('/')) + 1);
 }

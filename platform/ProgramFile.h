@@ -14,6 +14,9 @@ QString ProgramDataFolder();
 // The file name with its extension replaced by the given one (".ini"); a name without an
 // extension gets it appended. Only a "." after the last "/" counts.
 QString ChangeFileExt(const QString& fileName, const QString& extension);
+// The absolute form of a non-empty file name: a relative one is taken from the current folder,
+// "." and ".." parts and doubled or trailing "/" are dropped; symbolic links are left as they are.
+QString ExpandFileName(const QString& fileName);
 // The part of the file name after the last "/".
 QString ExtractFileName(const QString& fileName);
 // The folder part of the file name, including its trailing "/".

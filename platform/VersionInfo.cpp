@@ -41,56 +41,61 @@ std::optional<quint64> Number(const QByteArray& data, quint64 offset, int size) 
     return value;
 }
 
-bool Inside(const QByteArray& data, quint64 offset, quint64 size) {
-    return offset <= quint64(data.size()) && quint64(data.size()) - offset >= size;
+bool Inside(quint64 length, quint64 offset, quint64 size) {
+    return offset <= length && length - offset >= size;
 }
 
-std::optional<TSection> SectionAt(const QByteArray& file, const TElfClass& elf, quint64 header) {
-    const auto name = Number(file, header, 4);
-    const auto type = Number(file, header + 4, 4);
-    const auto offset = Number(file, header + elf.SectionOffsetAt, elf.WordSize);
-    const auto size = Number(file, header + elf.SectionSizeAt, elf.WordSize);
+std::optional<TSection> SectionAt(const QByteArray& table, const TElfClass& elf, quint64 header) {
+    const auto name = Number(table, header, 4);
+    const auto type = Number(table, header + 4, 4);
+    const auto offset = Number(table, header + elf.SectionOffsetAt, elf.WordSize);
+    const auto size = Number(table, header + elf.SectionSizeAt, elf.WordSize);
     if (!name || !type || !offset || !size)
         return std::nullopt;
     return TSection{*name, *type, *offset, *size};
 }
 
-// True when the section's name in the names section is exactly the given one.
-bool HasName(const QByteArray& file, const TSection& names, const TSection& section,
-             const char* name) {
+// True when the section's name in the names section's contents is exactly the given one.
+bool HasName(const QByteArray& names, const TSection& section, const char* name) {
     const quint64 length = std::strlen(name) + 1;
-    if (!Inside(file, names.Offset, names.Size) || section.NameOffset > names.Size ||
-        names.Size - section.NameOffset < length)
-        return false;
-    return std::memcmp(file.constData() + names.Offset + section.NameOffset, name, length) == 0;
+    return Inside(quint64(names.size()), section.NameOffset, length) &&
+           std::memcmp(names.constData() + section.NameOffset, name, length) == 0;
 }
 
-// The contents of the named section of a little-endian ELF file, or nothing.
-std::optional<QByteArray> FindSection(const QByteArray& file, const char* name) {
-    // The identification: magic, class 1 (32 bits) or 2 (64 bits), data 1 (little-endian).
-    if (quint64(file.size()) < ElfHeaderSize64 || !file.startsWith("\177ELF") ||
-        (file[4] != 1 && file[4] != 2) || file[5] != 1)
+// The contents of the section when it lies inside the file, or nothing.
+std::optional<QByteArray> Contents(const TFilePieces& file, const TSection& section) {
+    if (!Inside(file.Size(), section.Offset, section.Size))
         return std::nullopt;
-    const TElfClass& elf = file[4] == 2 ? Elf64 : Elf32;
-    const auto table = Number(file, elf.TableOffsetAt, elf.WordSize);
-    const auto entrySize = Number(file, elf.EntrySizeAt, 2);
-    const auto count = Number(file, elf.CountAt, 2);
-    const auto namesIndex = Number(file, elf.NamesIndexAt, 2);
-    // Bounded this way, no offset below can overflow.
-    if (!table || *table > quint64(file.size()) || !entrySize ||
+    return file.ReadAt(section.Offset, section.Size);
+}
+
+// The contents of the named section of a little-endian ELF file, or nothing. Only the header,
+// the section header table, the names section and that section are read.
+std::optional<QByteArray> FindSection(const TFilePieces& file, const char* name) {
+    const QByteArray header = file.ReadAt(0, ElfHeaderSize64);
+    // The identification: magic, class 1 (32 bits) or 2 (64 bits), data 1 (little-endian).
+    if (quint64(header.size()) < ElfHeaderSize64 || !header.startsWith("\177ELF") ||
+        (header[4] != 1 && header[4] != 2) || header[5] != 1)
+        return std::nullopt;
+    const TElfClass& elf = header[4] == 2 ? Elf64 : Elf32;
+    const auto table = Number(header, elf.TableOffsetAt, elf.WordSize);
+    const auto entrySize = Number(header, elf.EntrySizeAt, 2);
+    const auto count = Number(header, elf.CountAt, 2);
+    const auto namesIndex = Number(header, elf.NamesIndexAt, 2);
+    if (!table || *table > file.Size() || !entrySize ||
         *entrySize < elf.SectionSizeAt + elf.WordSize || !count || !namesIndex ||
         *namesIndex >= *count)
         return std::nullopt;
-    const auto names = SectionAt(file, elf, *table + *namesIndex * *entrySize);
-    if (!names)
+    // Cut where the file ends: the headers past it are missing, as in the file.
+    const QByteArray headers = file.ReadAt(*table, *count * *entrySize);
+    const auto names = SectionAt(headers, elf, *namesIndex * *entrySize);
+    const auto nameTable = names ? Contents(file, *names) : std::nullopt;
+    if (!nameTable)
         return std::nullopt;
     for (quint64 index = 0; index < *count; ++index) {
-        const auto section = SectionAt(file, elf, *table + index * *entrySize);
-        if (section && section->Type != NoBitsType && HasName(file, *names, *section, name))
-            return Inside(file, section->Offset, section->Size)
-                       ? std::optional(
-                             file.mid(qsizetype(section->Offset), qsizetype(section->Size)))
-                       : std::nullopt;
+        const auto section = SectionAt(headers, elf, index * *entrySize);
+        if (section && section->Type != NoBitsType && HasName(*nameTable, *section, name))
+            return Contents(file, *section);
     }
     return std::nullopt;
 }
@@ -151,8 +156,7 @@ QString FormatFileVersion(const TVersionNumbers& version) {
 
 TVersionInfo ReadVersionInfo(const QString& fileName) {
     const QString fullName = QFileInfo(fileName).absoluteFilePath();
-    const QByteArray file = ReadExistingFile(fullName);
-    const auto record = FindSection(file, VersionInfoSectionName);
+    const auto record = FindSection(TFilePieces(fullName), VersionInfoSectionName);
     if (!record)
         throw EVersionInfoError(
             QStringLiteral("The file \"%1\" holds no version information.").arg(fullName));

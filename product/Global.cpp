@@ -12,7 +12,6 @@
 #include "ProgramFile.h"
 #include "UserFolders.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <cctype>
 #include <optional>
@@ -225,6 +224,5 @@ QString GetCacheFileName(const QString& sourceFileName) {
 bool SameFileName(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty())
         return a.isEmpty() && b.isEmpty();
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
-           QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    return ExpandFileName(a) == ExpandFileName(b);
 }

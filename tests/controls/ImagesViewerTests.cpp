@@ -74,7 +74,20 @@ INSTANTIATE_TEST_SUITE_P(
                     {" c.ico", "a.bmp"}},
         ListingCase{"QuestionMarkOneCharacter", {"a1.gif", "a22.gif"}, {}, "a?.gif", {"a1.gif"}},
         ListingCase{"OtherExtensionsLeftOut", {"a.png", "b.txt", "c.jpe"}, {}, "", {}},
-        ListingCase{"EmptyPatternsOnly", {"a.bmp"}, {}, ";,;", {}}),
+        ListingCase{"EmptyPatternsOnly", {"a.bmp"}, {}, ";,;", {}},
+        ListingCase{"StarAloneListsEveryFile", {"a.txt", "b"}, {"c"}, "*", {"a.txt", "b"}},
+        ListingCase{"EndingMayBeTheWholeName", {"jpg", ".jpg", "xjpg"}, {}, "*.jpg", {".jpg"}},
+        ListingCase{"EndingWithoutDot", {"xjpg", "x.jpeg"}, {}, "*JPG", {"xjpg"}},
+        ListingCase{"EndingCaseBlindBeyondAscii",
+                    {"a.\u00c4BC", "b.\u00e4bc", "c.abc"},
+                    {},
+                    "*.\u00e4Bc",
+                    {"a.\u00c4BC", "b.\u00e4bc"}},
+        ListingCase{"WildcardsAfterTheStar",
+                    {"a.jpg", "a.jpeg", "b.png", "c.gif"},
+                    {},
+                    "*.jp?;*.*g",
+                    {"a.jpeg", "a.jpg", "b.png"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Which of the two comes first is the locale's case order; both are there, before b.jpg.

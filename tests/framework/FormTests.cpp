@@ -3,6 +3,7 @@
 #include "LxButtons.h"
 #include "LxForms.h"
 
+#include <QFontInfo>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -91,4 +92,12 @@ TEST(LxForm, ShownAtTheCentreOfTheMainForm) {
     const QRect inner = form.frameGeometry();
     EXPECT_EQ(inner.left() - outer.left(), outer.right() - inner.right());
     EXPECT_EQ(inner.top() - outer.top(), outer.bottom() - inner.bottom());
+}
+
+TEST(LxForm, DialogFamiliesResolveToLiberationSansAt11Pixels) {
+    for (const char* family : {"Arial", "Tahoma", "MS Shell Dlg"}) {
+        const QFontInfo info(FormFont(QLatin1String(family)));
+        EXPECT_EQ(info.family().toStdString(), "Liberation Sans") << family;
+        EXPECT_EQ(info.pixelSize(), 11) << family;
+    }
 }

@@ -67,6 +67,29 @@ TEST(FileNames, ExtensionsOnlyAfterLastDelimiter) {
     EXPECT_EQ(ExtractFileName("/a/b/c.txt"), "c.txt");
 }
 
+TEST(FileNames, ExpandedNamesAreAbsoluteAndCleanWithLinksKept) {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    ASSERT_TRUE(QDir(root).mkpath("real/inner"));
+    ASSERT_TRUE(QFile::link(root + "/real", root + "/link"));
+    const QString current = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root + "/real"));
+    const struct {
+        QString Name;
+        QString Expanded;
+    } cases[] = {
+        {"photo.jpg", root + "/real/photo.jpg"},
+        {"./inner/../photo.jpg", root + "/real/photo.jpg"},
+        {"inner/", root + "/real/inner"},
+        {root + "//link/./inner//x.bmp", root + "/link/inner/x.bmp"},
+        {root + "/link/..", root},
+        {"/", "/"},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(ExpandFileName(test.Name), test.Expanded) << test.Name.toStdString();
+    QDir::setCurrent(current);
+}
+
 namespace {
 // Sets or unsets environment variables for one scope and restores them afterwards.
 class EnvironmentScope {

@@ -5,8 +5,10 @@
 #include "ProgramFile.h"
 #include "VersionInfo.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -182,8 +184,14 @@ TEST_F(VersionInfoFiles, DamagedRecordsFail) {
     }
 }
 
-TEST(VersionInfo, ProgramWithoutTheRecordAndMissingFileFail) {
+TEST(VersionInfo, ProgramWithoutTheRecordAndFilesThatCannotBeOpenedFail) {
     // This test program is a real executable built without version information.
     EXPECT_THROW(ReadVersionInfo(ProgramFilePath()), EVersionInfoError);
     EXPECT_THROW(ReadVersionInfo(QStringLiteral("/nonexistent/velloria")), EFOpenError);
+    // Neither a folder nor a FIFO without a writer is waited on.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_THROW(ReadVersionInfo(dir.path()), EFOpenError);
+    EXPECT_THROW(ReadVersionInfo(fifo), EFOpenError);
 }

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSocketNotifier>
+#include <algorithm>
 
 namespace {
 // File systems that hold no user's files: the kernel's views of itself and the like.
@@ -165,15 +166,22 @@ QList<TVolume> ParseMountInfo(const QByteArray& text, const TVolumeFacts& facts)
     return volumes;
 }
 
+void AddRootVolume(QList<TVolume>& volumes) {
+    const QString root = QStringLiteral("/");
+    if (std::none_of(volumes.cbegin(), volumes.cend(),
+                     [&root](const TVolume& volume) { return volume.MountPoint == root; }))
+        volumes.prepend(TVolume{root, QStringLiteral("rootfs"), QString(), dtFixed, root});
+}
+
 QList<TVolume> MountedVolumes() {
     QByteArray text;
     try {
-        if (!ReadWholeFile(QStringLiteral("/proc/self/mountinfo"), text))
-            return {};
+        ReadWholeFile(QStringLiteral("/proc/self/mountinfo"), text);
     } catch (const Exception&) {
-        return {};
+        text.clear();
     }
     QList<TVolume> volumes = ParseMountInfo(text, SystemVolumeFacts());
+    AddRootVolume(volumes);
     // A remote mount point is not asked: a server that is gone would hang the question.
     volumes.removeIf([](const TVolume& volume) {
         return volume.Type != dtRemote && !QFileInfo(volume.MountPoint).isDir();

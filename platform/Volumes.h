@@ -44,8 +44,14 @@ TVolumeFacts SystemVolumeFacts();
 // skipped.
 QList<TVolume> ParseMountInfo(const QByteArray& text, const TVolumeFacts& facts);
 
+// Puts a fixed volume "/" first when the list has none: in a chroot, or a container whose root is
+// no mount of its own, the mount table does not show "/", yet it is still the drive of every path
+// outside the mounts.
+void AddRootVolume(QList<TVolume>& volumes);
+
 // The volumes mounted for this process, without the local mounts whose mount point is no folder
-// (a single file bound into a container). Empty when /proc/self/mountinfo cannot be read.
+// (a single file bound into a container), "/" always among them. Only "/" when
+// /proc/self/mountinfo cannot be read.
 QList<TVolume> MountedVolumes();
 
 // The mount point among the volumes that is the longest prefix of the absolute path, compared

@@ -157,3 +157,23 @@ TEST(Volumes, ToolPrintsOneTabSeparatedLinePerVolume) {
     EXPECT_EQ(tool.exitCode(), 2);
     EXPECT_TRUE(tool.readAllStandardError().startsWith("usage: velloria-volumes"));
 }
+
+// A chroot's mount table shows only what is mounted inside it, not its root: "/" is still the
+// first drive, and a table that has "/" keeps its own.
+TEST(Volumes, RootIsADriveEvenWhereTheTableDoesNotShowIt) {
+    const TVolumeFacts none = StandInFacts();
+    QList<TVolume> chroot = ParseMountInfo("61 60 0:5 / /proc rw - proc proc rw\n"
+                                           "62 60 0:40 / /tmp rw - tmpfs tmpfs rw\n",
+                                           none);
+    AddRootVolume(chroot);
+    ASSERT_EQ(chroot.size(), 2);
+    EXPECT_EQ(chroot[0].MountPoint, "/");
+    EXPECT_EQ(chroot[0].Type, dtFixed);
+    EXPECT_EQ(chroot[0].DisplayName, "/");
+    EXPECT_EQ(chroot[1].MountPoint, "/tmp");
+
+    QList<TVolume> whole = ParseMountInfo("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n", none);
+    AddRootVolume(whole);
+    ASSERT_EQ(whole.size(), 1);
+    EXPECT_EQ(whole[0].Source, "/dev/sda1");
+}

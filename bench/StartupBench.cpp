@@ -414,8 +414,8 @@ double ChangeOnce(const QString& folder, double& cpuMs, double& keyMs) {
     TSession session;
     const TStart start = StartAndWatch(session, folder);
     const QString window = QString::number(start.Window);
-    const QPoint cell =
-        CellsOf(folder).Rects.at(0).center() + ViewerInWindow.topLeft() + QPoint(2, 2);
+    const TCells cells = CellsOf(folder);
+    const QPoint cell = cells.Rects.at(0).center() + cells.Viewport + ViewerInWindow.topLeft();
     session.Run(QStringLiteral("xdotool"),
                 {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     session.Run(QStringLiteral("xdotool"),

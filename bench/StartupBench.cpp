@@ -14,6 +14,7 @@
 #include "JvImagesViewer.h"
 #include "OffscreenViewer.h"
 #include "PictureFormats.h"
+#include "SessionEnvironment.h"
 #include "TestXvfb.h"
 
 #include <QApplication>
@@ -174,20 +175,9 @@ public:
         FProgram.waitForFinished(DeadlineMs);
     }
 
-    // The environment of a desktop session with nothing of the caller's desktop in it.
     QProcessEnvironment Environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name :
-             {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "WAYLAND_DISPLAY", "SWAYSOCK",
-              "GNOME_DESKTOP_SESSION_ID", "KDE_FULL_SESSION", "VELLORIA_BENCH_CHILD"})
-            env.remove(QLatin1String(name));
-        env.insert(QStringLiteral("HOME"), FHome.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), FHome.path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), FHome.path() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), FHome.path());
-        env.insert(QStringLiteral("DISPLAY"), FXvfb.Display());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+        QProcessEnvironment env = PrivateSessionEnvironment(FHome.path(), FXvfb.Display());
+        env.remove(QStringLiteral("VELLORIA_BENCH_CHILD"));
         return env;
     }
     // Runs a helper program in the session to its end and gives back its output.

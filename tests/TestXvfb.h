@@ -8,13 +8,12 @@ class TTestXvfb {
 public:
     // Starts Xvfb on a display number it chooses itself; Display() is empty when it could not.
     // Xvfb writes that number to its standard output once it accepts connections, so nothing
-    // is scanned and nothing waits longer than it must.
-    TTestXvfb() {
+    // is scanned and nothing waits longer than it must. The screen is "WIDTHxHEIGHTxDEPTH".
+    explicit TTestXvfb(const QString& screen = QStringLiteral("800x600x24")) {
         FServer.start(QStringLiteral("Xvfb"),
                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                       QStringLiteral("0"), QStringLiteral("800x600x24"),
-                       QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                       QStringLiteral("tcp")});
+                       QStringLiteral("0"), screen, QStringLiteral("-noreset"),
+                       QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         if (!FServer.waitForStarted(10000))
             return;
         while (!FServer.canReadLine() && FServer.waitForReadyRead(20000)) {

@@ -2,6 +2,7 @@
 // keyboard and mouse selection, Change in each style read back from the root window's pixels,
 // Restore, View, Options, Cleanup and Exit, then the settings file and a second start.
 
+#include "../SessionEnvironment.h"
 #include "../TestXvfb.h"
 #include "../pictures/GifSamples.h"
 
@@ -85,18 +86,7 @@ protected:
     }
 
     QProcessEnvironment Environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "WAYLAND_DISPLAY",
-                                 "SWAYSOCK", "GNOME_DESKTOP_SESSION_ID", "KDE_FULL_SESSION"})
-            env.remove(name);
-        env.insert("HOME", Home.path());
-        env.insert("XDG_CONFIG_HOME", Home.path() + "/config");
-        env.insert("XDG_DATA_HOME", Home.path() + "/data");
-        env.insert("XDG_RUNTIME_DIR", Home.path());
-        env.insert("DISPLAY", Xvfb.Display());
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-        return env;
+        return PrivateSessionEnvironment(Home.path(), Xvfb.Display());
     }
 
     void WritePicture(const QString& name, QRgb colour, const char* format) {

@@ -38,8 +38,6 @@
 
 namespace {
 
-constexpr int LargeFiles = 300;
-constexpr QSize PhotoSize(6000, 4000);
 constexpr int Runs = 5;
 constexpr int PollMs = 10;
 // The screen counts as settled once it has not changed for this long.

@@ -27,8 +27,6 @@
 namespace {
 
 constexpr int SmallFiles = 10000;
-constexpr int LargeFiles = 300;
-constexpr QSize PhotoSize(6000, 4000);
 constexpr int RescanRuns = 15;
 constexpr int FirstPaintRuns = 3;
 constexpr int Repaints = 30;

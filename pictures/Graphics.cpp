@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,17 @@ void TGraphic::SetTransparent(bool value) {
 
 void TGraphic::LoadFromFile(const QString& fileName) {
     LoadFromBytes(ReadWholeFile(fileName));
+}
+
+TThumbnailImage TGraphic::ReadThumbnail(QIODevice& file, const QSize& box) {
+    LoadFromBytes(file.readAll());
+    const QSize size(Width(), Height());
+    const QSize fitted = size.boundedTo(size.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
+    QImage image(fitted, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    Draw(painter, image.rect());
+    return {size, image};
 }
 
 void TGraphic::AssignTo(TBitmap&) {

@@ -4,18 +4,27 @@
 #include "Exception.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QMetaObject>
 #include <QObject>
 #include <QRect>
 #include <QString>
 
 class QFile;
+class QIODevice;
 class QPainter;
 
 LX_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
 LX_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
 
 class TBitmap;
+
+// A picture read for a thumbnail cell: the picture's own size, and an image of it at least as
+// large as the picture fitted into the cell's box (the whole picture when that is smaller).
+struct TThumbnailImage {
+    QSize PictureSize;
+    QImage Image;
+};
 
 // Every concrete class is Q_OBJECT with a Q_INVOKABLE default constructor, so that a class
 // reference is its const QMetaObject* and newInstance() makes one.
@@ -39,6 +48,10 @@ public:
     virtual void LoadFromFile(const QString& fileName);
     // Replaces the graphic with the one encoded in data; damaged data raises the format's error.
     virtual void LoadFromBytes(const QByteArray& data) = 0;
+    // Reads the picture in file for a cell whose picture area is box: a format that can decode
+    // at a reduced size does so; the base loads the whole file and draws it at its fitted size.
+    // Raises what LoadFromBytes and Draw raise. Runs on a worker thread, on a graphic made there.
+    virtual TThumbnailImage ReadThumbnail(QIODevice& file, const QSize& box);
     // Converts this graphic into dest; the base raises EConvertError
     // "Cannot assign a %s to a %s" with ClassName() and "TBitmap".
     virtual void AssignTo(TBitmap& dest);

@@ -1,8 +1,9 @@
 #pragma once
 // A device-independent bitmap image: what every picture reader produces and what TBitmap holds.
 
+#include "PictureLimits.h"
+
 #include <QImage>
-#include <QtGlobal>
 
 struct TDib {
     QImage Image;         // Format_Indexed8 with its colour table for 1, 4 and 8 bits per
@@ -10,6 +11,3 @@ struct TDib {
     int BitsPerPixel = 0; // the depth the image has: 1, 4, 8, 16, 24 or 32
     bool IsEmpty() const { return Image.isNull() || Image.width() == 0 || Image.height() == 0; }
 };
-
-// Readers refuse headers that promise more pixels than this, before allocating anything.
-inline constexpr qint64 MaxPicturePixels = qint64(1) << 28;

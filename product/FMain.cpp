@@ -198,8 +198,10 @@ void TMainForm::CreatePanel() {
     cbxStyle = new QComboBox(pnlMain);
     cbxStyle->setObjectName(QStringLiteral("cbxStyle"));
     cbxStyle->setGeometry(8, 451, 145, 22);
-    cbxStyle->addItems(
-        {QStringLiteral("Tiled"), QStringLiteral("Centered"), QStringLiteral("Stretched")});
+    // In the order of the style codes: an item's index is its code.
+    cbxStyle->addItems({QStringLiteral("Tiled"), QStringLiteral("Centered"),
+                        QStringLiteral("Stretched"), QStringLiteral("Zoomed"),
+                        QStringLiteral("Scaled")});
     cbxStyle->setCurrentIndex(0);
     panel->Folders = lbFolders;
     panel->Style = cbxStyle;
@@ -298,7 +300,7 @@ void TMainForm::cmdWallpaperViewExecute() {
 void TMainForm::cmdWallpaperChangeExecute() {
     TLxWallpaper& chosen = *VelloriaApp->ChosenWallpaper;
     chosen.FileName = ctlThumbnails->Items(ctlThumbnails->SelectedIndex())->FileName();
-    chosen.Style = quint8(cbxStyle->currentIndex());
+    chosen.Style = ValidStyle(cbxStyle->currentIndex());
     VelloriaApp->ApplyWallpaper(chosen);
     FWallpaperChanged = true;
 }

@@ -13,6 +13,7 @@
 #include "UserFolders.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <sys/stat.h>
@@ -20,15 +21,15 @@
 TVelloriaApp* VelloriaApp = nullptr;
 
 namespace {
-// Raises when a ".bmp" or ".jpg" file cannot go to the desktop as it is: EFOpenError when it
-// is missing, not a regular file or unreadable; EInvalidGraphic when its header is not of the
-// format its extension names. Only the header is read, nothing is decoded.
+// Raises when a file cannot go to the desktop as it is: EFOpenError when it is missing, not a
+// regular file or unreadable; EInvalidGraphic when a ".bmp" or ".jpg" file's header is not of
+// the format its extension names. Only the header is read, nothing is decoded.
 void CheckPictureFile(const QString& fileName) {
     const QByteArray data = ReadWholeFile(fileName);
     try {
         if (HasExtension(fileName, QStringLiteral(".bmp")))
             ReadBmpHeader(data);
-        else
+        else if (HasExtension(fileName, QStringLiteral(".jpg")))
             ReadJpegSize(data);
     } catch (const EInvalidGraphic& error) {
         throw EInvalidGraphic(QStringLiteral("Cannot use \"%1\" as wallpaper. %2")
@@ -61,19 +62,24 @@ TActiveDesktop::TActiveDesktop(std::unique_ptr<IDesktopWallpaper> desktop)
 
 TActiveDesktop::~TActiveDesktop() = default;
 
-bool TActiveDesktop::GetWallpaper(QString& fileName, quint8& style) {
+bool TActiveDesktop::GetWallpaper(QString& fileName, TLxWallpaperStyle& style) {
     fileName.clear();
     style = wsCentered;
     if (!FDesktop)
         return false;
-    int code = wsCentered;
-    const bool ok = FDesktop->GetWallpaper(fileName, code);
-    style = quint8(ValidStyle(code));
+    const bool ok = FDesktop->GetWallpaper(fileName, style);
+    style = ValidStyle(style);
     return ok;
 }
 
-bool TActiveDesktop::SetWallpaper(const QString& fileName, quint8 style) {
+bool TActiveDesktop::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
     return FDesktop && FDesktop->SetWallpaper(fileName, ValidStyle(style));
+}
+
+bool TActiveDesktop::TakesAsIs(const QString& fileName) const {
+    const QStringList extensions = FDesktop ? FDesktop->AsIsExtensions() : CommonAsIsExtensions();
+    return std::any_of(extensions.cbegin(), extensions.cend(),
+                       [&](const QString& extension) { return HasExtension(fileName, extension); });
 }
 
 QString TActiveDesktop::LastError() const {
@@ -133,11 +139,10 @@ void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
     // The desktop's own file may be any format it reads (PNG, SVG, an XML slideshow) and goes
     // back unchanged, so that the desktop can restore what it kept beside it.
     const bool desktopFile = FDesktopFiles.contains(wallpaper.FileName);
-    const bool bitmapOrJpeg = HasExtension(wallpaper.FileName, QStringLiteral(".bmp")) ||
-                              HasExtension(wallpaper.FileName, QStringLiteral(".jpg"));
-    if (bitmapOrJpeg && !desktopFile)
+    const bool asIs = ActiveDesktop->TakesAsIs(wallpaper.FileName);
+    if (asIs && !desktopFile)
         CheckPictureFile(wallpaper.FileName);
-    if (desktopFile || bitmapOrJpeg) {
+    if (desktopFile || asIs) {
         if (!ActiveDesktop->SetWallpaper(wallpaper.FileName, wallpaper.Style))
             throw Refusal(wallpaper.FileName);
         return;

@@ -12,10 +12,10 @@
 // The desktop did not take a wallpaper, or does not show the one it was given.
 LX_DECLARE_EXCEPTION(EDesktopError, Exception)
 
-// A wallpaper: a picture file and a style code (wsTiled, wsCentered, wsStretched).
+// A wallpaper: a picture file and a style (one byte, as the style list's item index).
 struct TLxWallpaper {
     QString FileName;
-    quint8 Style = wsTiled;
+    TLxWallpaperStyle Style = wsTiled;
 };
 
 // The desktop's wallpaper setting, through the adapter for this session's desktop.
@@ -29,10 +29,13 @@ public:
 
     // The wallpaper in force. When the desktop cannot be asked: false, an empty name and
     // wsCentered.
-    bool GetWallpaper(QString& fileName, quint8& style);
-    // Makes the file the wallpaper; a style outside 0..2 is set as centred. False when the
+    bool GetWallpaper(QString& fileName, TLxWallpaperStyle& style);
+    // Makes the file the wallpaper; a style past wsScaled is set as centred. False when the
     // desktop refused or cannot be asked.
-    bool SetWallpaper(const QString& fileName, quint8 style);
+    bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style);
+    // True when the desktop reads the picture itself (its extension, any letter case, is one of
+    // the adapter's as-is extensions); without a desktop, BMP and ".jpg" files.
+    bool TakesAsIs(const QString& fileName) const;
     // The adapter, or null.
     IDesktopWallpaper* Desktop() const { return FDesktop.get(); }
     // Why the last call that returned false failed; empty when the desktop gave no reason.
@@ -69,13 +72,14 @@ public:
     // and remembers a file the desktop reported as one of its own.
     void ReadWallpaper(TLxWallpaper& wallpaper);
     // Makes the record's picture the wallpaper. A file the desktop reported (same name) goes
-    // back to it as it is, whatever its format. ".bmp" and ".jpg" files go as they are once
-    // their header shows that format, else EFOpenError "Cannot open file \"%s\". %s" or
-    // EInvalidGraphic "Cannot use \"%s\" as wallpaper. %s". Any other picture is converted
-    // into the cache first and the record then names the cache file. These and the conversion
-    // errors pass through with desktop and record unchanged. When the desktop refuses the file,
-    // raises EDesktopError "The desktop did not take the wallpaper \"%s\"" and its reason,
-    // the record left as above.
+    // back to it as it is, whatever its format. A picture the desktop takes as it is (BMP and
+    // ".jpg" everywhere, PNG, SVG and others where the desktop reads them) goes so once it can
+    // be opened and, for BMP and JPEG, its header shows that format; else EFOpenError
+    // "Cannot open file \"%s\". %s" or EInvalidGraphic "Cannot use \"%s\" as wallpaper. %s".
+    // Any other picture is converted into the cache first and the record then names the cache
+    // file. These and the conversion errors pass through with desktop and record unchanged.
+    // When the desktop refuses the file, raises EDesktopError "The desktop did not take the
+    // wallpaper \"%s\"" and its reason, the record left as above.
     void ApplyWallpaper(TLxWallpaper& wallpaper);
     // Reads the desktop's wallpaper back; raises EDesktopError naming both when its file or
     // style is not the record's, or with the desktop's reason when it cannot be asked.

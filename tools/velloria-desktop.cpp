@@ -1,13 +1,14 @@
 // velloria-desktop: the session's desktop wallpaper from the command line, for diagnosis and for
 // the run script.
 //   detect          prints the adapter name ("gnome", "xfce", "x11-root" ...) or "none"
-//   get             prints the style (tiled, centered, stretched), a TAB and the file name;
-//                   exit 1 with the desktop's reason when it cannot be asked
-//   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures other than BMP and
-//                   JPEG into the cache first as the program does; prints the file handed to
-//                   the desktop; exit 1 when the picture cannot be converted or the desktop
-//                   did not take it or does not show that file in that style. The file the
-//                   desktop shows (as get prints it) goes back to it as it is, in any format
+//   get             prints the style (tiled, centered, stretched, zoomed, scaled), a TAB and
+//                   the file name; exit 1 with the desktop's reason when it cannot be asked
+//   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures the desktop
+//                   does not read itself into the cache first as the program does; prints the
+//                   file handed to the desktop; exit 1 when the picture cannot be converted or
+//                   the desktop did not take it or does not show that file in that style. The
+//                   file the desktop shows (as get prints it) goes back to it as it is, in any
+//                   format
 //   restore         sets the last choice again where the desktop does not keep it itself;
 //                   exit 1 with the desktop's reason when it cannot
 #include "AppShell.h"
@@ -24,7 +25,7 @@
 namespace {
 int Usage() {
     QTextStream(stderr) << "usage: velloria-desktop detect | get | set FILE STYLE | restore\n"
-                           "STYLE: tiled, centered or stretched\n";
+                           "STYLE: tiled, centered, stretched, zoomed or scaled\n";
     return 2;
 }
 
@@ -35,7 +36,7 @@ int Fail(const Exception& error) {
 
 int Get(IDesktopWallpaper& desktop) {
     QString fileName;
-    int style = wsCentered;
+    TLxWallpaperStyle style = wsCentered;
     if (!desktop.GetWallpaper(fileName, style))
         return Fail(DesktopError(QStringLiteral("The desktop cannot tell which wallpaper it shows"),
                                  desktop.LastError()));
@@ -46,7 +47,7 @@ int Get(IDesktopWallpaper& desktop) {
 // Goes through the product object, so that the same pictures are converted with the same errors,
 // then reads the wallpaper back: a script wants to know that the desktop shows it.
 int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const QString& styleWord) {
-    int style = wsCentered;
+    TLxWallpaperStyle style = wsCentered;
     if (!StyleFromWord(styleWord, style))
         return Usage();
     try {
@@ -57,7 +58,7 @@ int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const Q
         // Read first, as the program does at start-up, so that the desktop's own file is known.
         TLxWallpaper shown;
         app.ReadWallpaper(shown);
-        TLxWallpaper wallpaper{QFileInfo(file).absoluteFilePath(), quint8(style)};
+        TLxWallpaper wallpaper{QFileInfo(file).absoluteFilePath(), style};
         app.ApplyWallpaper(wallpaper);
         app.VerifyWallpaper(wallpaper);
         VelloriaApp = nullptr;

@@ -17,12 +17,12 @@ namespace {
 class TNoDesktopWallpaper : public IDesktopWallpaper {
 public:
     QString Name() const override { return DesktopKindName(TDesktopKind::None); }
-    bool GetWallpaper(QString& fileName, int& style) override {
+    bool GetWallpaper(QString& fileName, TLxWallpaperStyle& style) override {
         fileName.clear();
         style = wsCentered;
         return Failed(Reason());
     }
-    bool SetWallpaper(const QString&, int) override { return Failed(Reason()); }
+    bool SetWallpaper(const QString&, TLxWallpaperStyle) override { return Failed(Reason()); }
 
 private:
     static QString Reason() {

@@ -13,14 +13,15 @@ namespace {
 const QByteArray DisabledBusAddress = QByteArrayLiteral("disabled:");
 
 const TServiceStyles<QString> StyleWords = {QStringLiteral("tiled"), QStringLiteral("centered"),
-                                            QStringLiteral("stretched")};
+                                            QStringLiteral("stretched"), QStringLiteral("zoomed"),
+                                            QStringLiteral("scaled")};
 } // namespace
 
-QString StyleWord(int style) {
+QString StyleWord(TLxWallpaperStyle style) {
     return StyleToService(style, StyleWords);
 }
 
-bool StyleFromWord(const QString& word, int& style) {
+bool StyleFromWord(const QString& word, TLxWallpaperStyle& style) {
     if (std::find(StyleWords.begin(), StyleWords.end(), word) == StyleWords.end())
         return false;
     style = StyleFromService(word, StyleWords);

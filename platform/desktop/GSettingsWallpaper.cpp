@@ -5,6 +5,8 @@
 
 #include "GSettingsWallpaper.h"
 
+#include "GdkPixbufLoaders.h"
+
 #include <QFile>
 
 const TGSettingsSchema GnomeBackgroundSchema = {
@@ -36,7 +38,8 @@ namespace {
 const char* const OptionsKey = "picture-options";
 const char* const SlideshowKey = "slideshow-enabled";
 const TServiceStyles<QString> OptionNicks = {
-    QStringLiteral("wallpaper"), QStringLiteral("centered"), QStringLiteral("stretched")};
+    QStringLiteral("wallpaper"), QStringLiteral("centered"), QStringLiteral("stretched"),
+    QStringLiteral("zoom"), QStringLiteral("scaled")};
 
 // The installed schema when it has both keys, or null. Looking it up first matters: GIO aborts
 // the process when asked for settings of a schema it does not know.
@@ -132,7 +135,7 @@ QString TGSettingsWallpaper::Name() const {
     return QString::fromLatin1(FSchema.Name);
 }
 
-bool TGSettingsWallpaper::GetWallpaper(QString& fileName, int& style) {
+bool TGSettingsWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& style) {
     fileName.clear();
     style = wsCentered;
     if (!FSettings)
@@ -148,7 +151,7 @@ bool TGSettingsWallpaper::GetWallpaper(QString& fileName, int& style) {
     return Succeeded();
 }
 
-bool TGSettingsWallpaper::SetWallpaper(const QString& fileName, int style) {
+bool TGSettingsWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
     if (!FSettings)
         return Failed(FUnavailable);
     const TValues values = ValuesFor(fileName, style);
@@ -157,8 +160,17 @@ bool TGSettingsWallpaper::SetWallpaper(const QString& fileName, int style) {
     return Write(values);
 }
 
+QStringList TGSettingsWallpaper::AsIsExtensions() const {
+    QStringList extensions = CommonAsIsExtensions();
+    extensions << QStringLiteral(".png") << QStringLiteral(".svg") << QStringLiteral(".svgz")
+               << QStringLiteral(".tif") << QStringLiteral(".tiff");
+    if (GdkPixbufLoaderInstalled(QStringLiteral("webp")))
+        extensions << QStringLiteral(".webp");
+    return extensions;
+}
+
 TGSettingsWallpaper::TValues TGSettingsWallpaper::ValuesFor(const QString& fileName,
-                                                            int style) const {
+                                                            TLxWallpaperStyle style) const {
     if (const TValues* reported = FReported.Find(fileName, style))
         return *reported;
     const QByteArray image =

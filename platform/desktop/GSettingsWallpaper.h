@@ -48,19 +48,22 @@ public:
     QString Name() const override;
     // Reads the picture key (a file URI or a bare path) and "picture-options", and remembers
     // every key it read (the dark picture too) with the file and style reported.
-    bool GetWallpaper(QString& fileName, int& style) override;
+    bool GetWallpaper(QString& fileName, TLxWallpaperStyle& style) override;
     // Writes the picture key (and the dark one) and "picture-options" in one change, switches a
     // slideshow off, and syncs the backend. Asked for a file and style that a GetWallpaper
     // reported, writes back the keys it read then as they were (a dark picture of its
-    // own, options such as "zoom"). False, with nothing written, when the schema is missing or
-    // a key is not writable.
-    bool SetWallpaper(const QString& fileName, int style) override;
+    // own, options such as "spanned"). False, with nothing written, when the schema is missing
+    // or a key is not writable.
+    bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) override;
+    // What GdkPixbuf reads, with which these desktops draw their background: PNG, JPEG, SVG,
+    // TIFF, and WebP where its loader is installed.
+    QStringList AsIsExtensions() const override;
 
 private:
     using TValues = QList<QPair<QByteArray, QByteArray>>; // key, string value
     // The keys and values that make the file and style the wallpaper: the remembered set when
     // they are what a GetWallpaper reported; empty when the name cannot be a file URI.
-    TValues ValuesFor(const QString& fileName, int style) const;
+    TValues ValuesFor(const QString& fileName, TLxWallpaperStyle style) const;
     // Writes the values in one change after checking every key is writable; false, with the
     // reason in LastError and nothing written, otherwise.
     bool Write(const TValues& values);

@@ -7,7 +7,7 @@
 
 const QString PlasmaImagePlugin = QStringLiteral("org.kde.image");
 const QString PlasmaTiledPlugin = QStringLiteral("org.kde.tiled");
-const TServiceStyles<int> PlasmaFillModes = {3, 6, 0};
+const TServiceStyles<int> PlasmaFillModes = {3, 6, 0, 2, 1};
 
 namespace {
 using TGroups = QHash<QString, QHash<QString, QString>>;
@@ -77,7 +77,8 @@ QList<int> WallpaperContainments(const TGroups& groups) {
 
 } // namespace
 
-bool ReadPlasmaAppletsFile(const QString& appletsFile, QString& fileName, int& style) {
+bool ReadPlasmaAppletsFile(const QString& appletsFile, QString& fileName,
+                           TLxWallpaperStyle& style) {
     fileName.clear();
     style = wsCentered;
     QFile file(appletsFile);

@@ -17,7 +17,7 @@ QString ScriptString(const QString& text) {
 }
 
 // Gives every desktop the picture wallpaper with this file and fill mode.
-QString WallpaperScript(const QString& fileName, int style) {
+QString WallpaperScript(const QString& fileName, TLxWallpaperStyle style) {
     // The URL form percent-encodes "#", which Plasma would otherwise read as a light/dark variant.
     const QString url = QString::fromLatin1(QUrl::fromLocalFile(fileName).toEncoded());
     return QStringLiteral("var ds = desktops();\n"
@@ -40,7 +40,7 @@ QString TPlasmaWallpaper::Name() const {
     return QStringLiteral("kde");
 }
 
-bool TPlasmaWallpaper::GetWallpaper(QString& fileName, int& style) {
+bool TPlasmaWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& style) {
     const QString appletsFile =
         FConfigFolder + QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc");
     if (ReadPlasmaAppletsFile(appletsFile, fileName, style))
@@ -49,7 +49,12 @@ bool TPlasmaWallpaper::GetWallpaper(QString& fileName, int& style) {
         QStringLiteral("%1 cannot be read or names no picture wallpaper").arg(appletsFile));
 }
 
-bool TPlasmaWallpaper::SetWallpaper(const QString& fileName, int style) {
+QStringList TPlasmaWallpaper::AsIsExtensions() const {
+    return CommonAsIsExtensions() << QStringLiteral(".png") << QStringLiteral(".svg")
+                                  << QStringLiteral(".svgz") << QStringLiteral(".webp");
+}
+
+bool TPlasmaWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
         QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));

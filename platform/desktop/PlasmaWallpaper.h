@@ -15,10 +15,12 @@ public:
     QString Name() const override;
     // Reads plasma-org.kde.plasma.desktop-appletsrc. False when it is missing or names no
     // picture wallpaper.
-    bool GetWallpaper(QString& fileName, int& style) override;
+    bool GetWallpaper(QString& fileName, TLxWallpaperStyle& style) override;
     // Asks the shell to give every desktop the picture wallpaper with this file and fill mode.
     // False when the shell does not answer or reports a script error.
-    bool SetWallpaper(const QString& fileName, int style) override;
+    bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) override;
+    // What Plasma's picture wallpaper reads: PNG, JPEG, SVG and WebP.
+    QStringList AsIsExtensions() const override;
 
 private:
     QDBusConnection FBus;

@@ -1,10 +1,10 @@
 #include "RootWindowWallpaper.h"
 
 #include "RootPicture.h"
+#include "WallpaperPicture.h"
 
 #include <QFile>
 #include <QImage>
-#include <QImageReader>
 #include <QList>
 
 #include <cstdlib>
@@ -96,7 +96,7 @@ void FreePreviousPixmap(xcb_connection_t* connection, xcb_window_t root, const T
 }
 
 bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* screen,
-                         const QImage& picture, int style, const TRootAtoms& atoms) {
+                         const QImage& picture, TLxWallpaperStyle style, const TRootAtoms& atoms) {
     if (!RootTakesRgb32(xcb_get_setup(connection), screen))
         return false;
     const QImage frame =
@@ -132,12 +132,15 @@ QString TRootWindowWallpaper::Name() const {
     return QStringLiteral("x11-root");
 }
 
-bool TRootWindowWallpaper::SetWallpaper(const QString& fileName, int style) {
-    QImageReader reader(fileName);
-    const QImage picture = reader.read();
-    if (picture.isNull())
-        return Failed(
-            QStringLiteral("cannot read the picture %1: %2").arg(fileName, reader.errorString()));
+QStringList TRootWindowWallpaper::AsIsExtensions() const {
+    return CommonAsIsExtensions() << QStringLiteral(".png");
+}
+
+bool TRootWindowWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
+    QImage picture;
+    QString error;
+    if (!ReadWallpaperPicture(fileName, picture, error))
+        return Failed(error);
     const QByteArray display = QFile::encodeName(FDisplayName);
     const TConnection connection(
         xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr));

@@ -16,7 +16,10 @@ public:
     // background (kept after we exit; the previous one of ours is freed) and keeps the choice.
     // False when the picture cannot be read, the display cannot be opened, or its pixel format
     // is not 32-bit true colour.
-    bool SetWallpaper(const QString& fileName, int style) override;
+    bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) override;
+    // What Qt's readers always decode here, beyond BMP and JPEG: PNG. (GIF goes through the
+    // cache as everywhere, so that every desktop shows the same first frame.)
+    QStringList AsIsExtensions() const override;
 
 private:
     QString FDisplayName;

@@ -1,33 +1,24 @@
 #include "SwaybgWallpaper.h"
 
 #include "UserFolders.h"
+#include "WallpaperPicture.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QImageReader>
 #include <QTemporaryFile>
 #include <QThread>
 
 namespace {
 const QString Program = QStringLiteral("swaybg");
 const TServiceStyles<QString> Modes = {QStringLiteral("tile"), QStringLiteral("center"),
-                                       QStringLiteral("stretch")};
+                                       QStringLiteral("stretch"), QStringLiteral("fill"),
+                                       QStringLiteral("fit")};
 const int StartTimeoutMs = 10000;
 const int PollIntervalMs = 20;
 // swaybg prints this once it has reached the compositor and matched an output to our picture.
 const QByteArray TookOutput = "Found config";
 // ... and this, still running, when it could not load the picture.
 const QByteArray LoadFailed = "Failed to load";
-
-// swaybg keeps running, showing nothing, when it cannot load the picture: the file must be one
-// that can be decoded before the old wallpaper is given up for it.
-bool ReadablePicture(const QString& fileName, QString& error) {
-    QImageReader reader(fileName);
-    if (!reader.read().isNull())
-        return true;
-    error = QStringLiteral("cannot read the picture %1: %2").arg(fileName, reader.errorString());
-    return false;
-}
 
 // A line swaybg wrote, without its time stamp and source place.
 QString Message(const QByteArray& line) {
@@ -58,13 +49,21 @@ QString TSwaybgWallpaper::Name() const {
     return QStringLiteral("sway");
 }
 
-bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, int style) {
+QStringList TSwaybgWallpaper::AsIsExtensions() const {
+    return CommonAsIsExtensions() << QStringLiteral(".png");
+}
+
+bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
+    // swaybg keeps running, showing nothing, when it cannot load the picture: the file must be
+    // one that can be decoded before the old wallpaper is given up for it.
+    QImage picture;
     QString error;
-    if (!ReadablePicture(fileName, error))
+    if (!ReadWallpaperPicture(fileName, picture, error))
         return Failed(error);
+    picture = QImage(); // swaybg decodes it again; ours need not stay while it runs
     TWallpaperState previous;
     const bool hadPrevious = LoadWallpaperState(FStateFolder, previous);
-    // Black around a centred picture, as on the X root window.
+    // Black around a centred or scaled picture, as on the X root window.
     TProcessId started;
     if (!StartShown({QStringLiteral("-i"), fileName, QStringLiteral("-m"),
                      StyleToService(style, Modes), QStringLiteral("-c"), QStringLiteral("#000000")},

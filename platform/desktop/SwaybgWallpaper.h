@@ -14,11 +14,13 @@ public:
     TSwaybgWallpaper(std::unique_ptr<IProcessRunner> runner, const QString& stateFolder);
 
     QString Name() const override;
-    // Starts "swaybg -i FILE -m tile|center|stretch -c #000000" and waits until it has taken
-    // the compositor's outputs; only then records the choice and stops the swaybg of our
+    // Starts "swaybg -i FILE -m tile|center|stretch|fill|fit -c #000000" and waits until it has
+    // taken the compositor's outputs; only then records the choice and stops the swaybg of our
     // previous choice. False, with the old swaybg and the state file as they were and the new
     // one stopped, when the picture cannot be read, swaybg fails or the state cannot be saved.
-    bool SetWallpaper(const QString& fileName, int style) override;
+    bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) override;
+    // What swaybg loads: PNG and JPEG (and BMP, through GdkPixbuf).
+    QStringList AsIsExtensions() const override;
 
 private:
     bool StartShown(const QStringList& arguments, TProcessId& started);

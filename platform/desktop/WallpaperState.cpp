@@ -26,7 +26,7 @@ bool LoadWallpaperState(const QString& folder, TWallpaperState& state) {
     if (!json.value(FileKey).isString() || !json.value(StyleKey).isDouble())
         return false;
     state.FileName = json.value(FileKey).toString();
-    state.Style = json.value(StyleKey).toInt();
+    state.Style = ValidStyle(json.value(StyleKey).toInt(-1));
     state.Process = {json.value(PidKey).toInteger(),
                      json.value(StartTimeKey).toString().toULongLong()};
     return true;
@@ -39,7 +39,7 @@ bool SaveWallpaperState(const QString& folder, const TWallpaperState& state, QSt
     }
     // The start time is text: a JSON number holds only 53 bits exactly.
     const QJsonObject json{{FileKey, state.FileName},
-                           {StyleKey, state.Style},
+                           {StyleKey, int(state.Style)},
                            {PidKey, state.Process.Pid},
                            {StartTimeKey, QString::number(state.Process.StartTime)}};
     const QString fileName = WallpaperStateFile(folder);
@@ -50,11 +50,11 @@ bool SaveWallpaperState(const QString& folder, const TWallpaperState& state, QSt
     return false;
 }
 
-bool TStateFileWallpaper::GetWallpaper(QString& fileName, int& style) {
+bool TStateFileWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& style) {
     TWallpaperState state;
     const bool known = LoadWallpaperState(FStateFolder, state);
     fileName = known ? state.FileName : QString();
-    style = known ? ValidStyle(state.Style) : int(wsCentered);
+    style = known ? state.Style : wsCentered;
     return known ? Succeeded() : Failed(NoChoiceReason());
 }
 
@@ -65,7 +65,8 @@ bool TStateFileWallpaper::Restore() {
     return SetWallpaper(state.FileName, state.Style);
 }
 
-bool TStateFileWallpaper::Remember(const QString& fileName, int style, const TProcessId& process) {
+bool TStateFileWallpaper::Remember(const QString& fileName, TLxWallpaperStyle style,
+                                   const TProcessId& process) {
     QString error;
     if (!SaveWallpaperState(FStateFolder, {fileName, ValidStyle(style), process}, error))
         return Failed(error);

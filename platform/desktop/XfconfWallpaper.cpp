@@ -13,7 +13,7 @@ const QString Channel = QStringLiteral("xfce4-desktop");
 const QString ImageSuffix = QStringLiteral("/last-image");
 const QString StyleSuffix = QStringLiteral("/image-style");
 const int CallTimeoutMs = 5000;
-const TServiceStyles<int> ImageStyles = {2, 1, 3};
+const TServiceStyles<int> ImageStyles = {2, 1, 3, 5, 4};
 
 // The reason a call failed: the bus's or the daemon's own words.
 QString CallError(const QDBusMessage& reply) {
@@ -50,7 +50,7 @@ QString TXfconfWallpaper::Name() const {
     return QStringLiteral("xfce");
 }
 
-bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
+bool TXfconfWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& style) {
     fileName.clear();
     style = wsCentered;
     QVariantMap properties;
@@ -72,7 +72,12 @@ bool TXfconfWallpaper::GetWallpaper(QString& fileName, int& style) {
     return Succeeded();
 }
 
-bool TXfconfWallpaper::SetWallpaper(const QString& fileName, int style) {
+QStringList TXfconfWallpaper::AsIsExtensions() const {
+    return CommonAsIsExtensions() << QStringLiteral(".png") << QStringLiteral(".svg")
+                                  << QStringLiteral(".svgz");
+}
+
+bool TXfconfWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
     if (const QVariantMap* reported = FReported.Find(fileName, style)) {
         bool written = true;
         for (auto it = reported->cbegin(); it != reported->cend(); ++it)

@@ -17,12 +17,14 @@ public:
     // Reads the first (in name order) monitor and workspace that has a "last-image", and
     // remembers every monitor's and workspace's picture and style. False when xfconf does not
     // answer or no wallpaper has been set yet.
-    bool GetWallpaper(QString& fileName, int& style) override;
+    bool GetWallpaper(QString& fileName, TLxWallpaperStyle& style) override;
     // Writes every existing "last-image" and its "image-style"; when there is none, creates them
     // for workspace 0 of every monitor. Asked for a file and style that a GetWallpaper reported,
     // writes back each one's own values as read then. False when xfconf does not answer or
     // refuses a property.
-    bool SetWallpaper(const QString& fileName, int style) override;
+    bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) override;
+    // What xfdesktop draws itself: PNG, JPEG and SVG.
+    QStringList AsIsExtensions() const override;
 
 private:
     // Both give back false with the reason in LastError.

@@ -62,8 +62,11 @@ TEST_F(DesktopToolTest, PlainX11SessionUsesTheRootWindowAndItsStateFile) {
     EXPECT_EQ(Run({QStringLiteral("detect")}, 0), QStringLiteral("x11-root"));
     Run({QStringLiteral("get")}, 1);
     const QString file = Picture();
-    Run({QStringLiteral("set"), file, QStringLiteral("tiled")}, 0);
-    EXPECT_EQ(Run({QStringLiteral("get")}, 0), QStringLiteral("tiled\t") + file);
+    for (const QString& style :
+         {QStringLiteral("zoomed"), QStringLiteral("scaled"), QStringLiteral("tiled")}) {
+        Run({QStringLiteral("set"), file, style}, 0);
+        EXPECT_EQ(Run({QStringLiteral("get")}, 0), style + QLatin1Char('\t') + file);
+    }
     Run({QStringLiteral("restore")}, 0);
     int exitCode = -1;
     EXPECT_TRUE(RunProgram(QStringLiteral("xprop"),

@@ -9,6 +9,7 @@
 #include "GSettingsWallpaper.h"
 #include "TestPeers.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ void SetKey(const char* schema, const char* key, const QString& value) {
 
 // Waits until the adapter reads the given file: the keyfile backend learns of another process's
 // write through a file monitor.
-bool Reads(IDesktopWallpaper& desktop, const QString& file, int& style) {
+bool Reads(IDesktopWallpaper& desktop, const QString& file, TLxWallpaperStyle& style) {
     QString fileName;
     return WaitFor([&] { return desktop.GetWallpaper(fileName, style) && fileName == file; });
 }
@@ -52,16 +53,18 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
     const QString file = QStringLiteral("/srv/pictures/été #1%?/") +
                          QString(300, QLatin1Char('x')) + QStringLiteral(".jpg");
     const QStringList nicks = {QStringLiteral("'wallpaper'"), QStringLiteral("'centered'"),
-                               QStringLiteral("'stretched'"), QStringLiteral("'centered'")};
-    const QList<int> written = {wsTiled, wsCentered, wsStretched, 255};
+                               QStringLiteral("'stretched'"), QStringLiteral("'zoom'"),
+                               QStringLiteral("'scaled'"),    QStringLiteral("'centered'")};
+    const QList<TLxWallpaperStyle> written = {wsTiled,  wsCentered, wsStretched,
+                                              wsZoomed, wsScaled,   OutOfRangeStyle};
     for (int i = 0; i < written.size(); ++i) {
         ASSERT_TRUE(desktop.SetWallpaper(file, written[i]));
         EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), nicks[i]);
         QString fileName;
-        int style = -1;
+        TLxWallpaperStyle style = OutOfRangeStyle;
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
         EXPECT_EQ(fileName, file);
-        EXPECT_EQ(style, i < 3 ? written[i] : int(wsCentered));
+        EXPECT_EQ(style, ValidStyle(written[i]));
     }
     // The URI is made of the name's bytes, escaped as GNOME's own tools write it.
     const QString expected =
@@ -76,58 +79,68 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
     }
 }
 
-TEST_P(GSettingsWallpaperTest, OtherOptionsReadAsCentredAndBarePathsAreAccepted) {
+TEST_P(GSettingsWallpaperTest, OptionsSetByOthersReadAsTheirStyleOrCentredAndBarePathsWork) {
     const TGSettingsSchema& schema = GetParam();
     TGSettingsWallpaper desktop(schema);
-    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/a/b.jpg"), wsTiled));
     const QString id = QString::fromLatin1(schema.SchemaId);
-    Gsettings({QStringLiteral("set"), id, QString::fromLatin1(schema.ImageKey),
-               QStringLiteral("/plain path/c.bmp")});
-    Gsettings(
-        {QStringLiteral("set"), id, QStringLiteral("picture-options"), QStringLiteral("zoom")});
-    QString fileName;
-    int style = -1;
-    // The keyfile backend notices the other process's write through a file monitor.
-    EXPECT_TRUE(WaitFor([&] {
-        return desktop.GetWallpaper(fileName, style) &&
-               fileName == QLatin1String("/plain path/c.bmp");
-    }));
-    EXPECT_EQ(style, wsCentered);
+    const QList<QPair<QString, TLxWallpaperStyle>> options = {
+        {QStringLiteral("zoom"), wsZoomed},
+        {QStringLiteral("scaled"), wsScaled},
+        {QStringLiteral("spanned"), wsCentered},
+        {QStringLiteral("wallpaper"), wsTiled}};
+    for (const auto& [option, expected] : options) {
+        SCOPED_TRACE(option.toStdString());
+        const QString file = QStringLiteral("/plain path/") + option + QStringLiteral(".bmp");
+        Gsettings({QStringLiteral("set"), id, QStringLiteral("picture-options"), option});
+        Gsettings({QStringLiteral("set"), id, QString::fromLatin1(schema.ImageKey), file});
+        TLxWallpaperStyle style = OutOfRangeStyle;
+        // The keyfile backend notices the other process's write through a file monitor.
+        EXPECT_TRUE(Reads(desktop, file, style));
+        EXPECT_EQ(style, expected);
+    }
 }
 
 // Asked for exactly what it reported, the adapter gives the desktop back every key it read:
-// the start-up record then restores a dark-mode picture and options we have no style for.
+// the start-up record then restores a dark-mode picture, its zoom, and options we have no
+// style for.
 TEST_P(GSettingsWallpaperTest, SettingTheReportedWallpaperRestoresEveryKeyItRead) {
     const TGSettingsSchema& schema = GetParam();
-    const QString light = QStringLiteral("/usr/share/backgrounds/day light.jxl");
-    const QString lightValue =
-        schema.ImageIsUri ? QStringLiteral("file:///usr/share/backgrounds/day%20light.jxl") : light;
     const QString darkValue = QStringLiteral("file:///usr/share/backgrounds/night.xml");
-    SetKey(schema.SchemaId, schema.ImageKey, lightValue);
-    if (schema.DarkImageKey)
-        SetKey(schema.SchemaId, schema.DarkImageKey, darkValue);
-    SetKey(schema.SchemaId, "picture-options", QStringLiteral("zoom"));
-    TGSettingsWallpaper desktop(schema);
-    int style = -1;
-    ASSERT_TRUE(Reads(desktop, light, style));
-    EXPECT_EQ(style, wsCentered);
+    for (const auto& [option, reported] : {std::pair{"zoom", wsZoomed}, {"spanned", wsCentered}}) {
+        SCOPED_TRACE(option);
+        // A picture of its own for each round, so that the read below sees this round's keys.
+        const QString light = QStringLiteral("/usr/share/backgrounds/day light %1.jxl").arg(option);
+        const QString lightValue =
+            schema.ImageIsUri
+                ? QStringLiteral("file:///usr/share/backgrounds/day%20light%20%1.jxl").arg(option)
+                : light;
+        SetKey(schema.SchemaId, "picture-options", QString::fromLatin1(option));
+        if (schema.DarkImageKey)
+            SetKey(schema.SchemaId, schema.DarkImageKey, darkValue);
+        SetKey(schema.SchemaId, schema.ImageKey, lightValue);
+        TGSettingsWallpaper desktop(schema);
+        TLxWallpaperStyle style = OutOfRangeStyle;
+        ASSERT_TRUE(Reads(desktop, light, style));
+        EXPECT_EQ(style, reported);
 
-    const QString other = QStringLiteral("/home/me/other.bmp");
-    ASSERT_TRUE(desktop.SetWallpaper(other, wsTiled));
-    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'wallpaper'"));
-    // Reading the new choice back does not forget what the first read found.
-    ASSERT_TRUE(Reads(desktop, other, style));
-    // Another style for the reported file is a choice of its own, not a restore.
-    ASSERT_TRUE(desktop.SetWallpaper(light, wsStretched));
-    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'stretched'"));
-    ASSERT_TRUE(desktop.SetWallpaper(light, wsCentered));
-    EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
-              QLatin1Char('\'') + lightValue + QLatin1Char('\''));
-    if (schema.DarkImageKey) {
-        EXPECT_EQ(GetKey(schema.SchemaId, schema.DarkImageKey),
-                  QLatin1Char('\'') + darkValue + QLatin1Char('\''));
+        const QString other = QStringLiteral("/home/me/other.bmp");
+        ASSERT_TRUE(desktop.SetWallpaper(other, wsTiled));
+        EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'wallpaper'"));
+        // Reading the new choice back does not forget what the first read found.
+        ASSERT_TRUE(Reads(desktop, other, style));
+        // Another style for the reported file is a choice of its own, not a restore.
+        ASSERT_TRUE(desktop.SetWallpaper(light, wsStretched));
+        EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'stretched'"));
+        ASSERT_TRUE(desktop.SetWallpaper(light, reported));
+        EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
+                  QLatin1Char('\'') + lightValue + QLatin1Char('\''));
+        if (schema.DarkImageKey) {
+            EXPECT_EQ(GetKey(schema.SchemaId, schema.DarkImageKey),
+                      QLatin1Char('\'') + darkValue + QLatin1Char('\''));
+        }
+        EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"),
+                  QLatin1Char('\'') + QLatin1String(option) + QLatin1Char('\''));
     }
-    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), QStringLiteral("'zoom'"));
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySchemaFamily, GSettingsWallpaperTest,
@@ -163,7 +176,7 @@ TEST(GSettingsWallpaper, NamesReadBackFromTheirEscapedBytes) {
     TGSettingsWallpaper desktop(GnomeBackgroundSchema);
     SetKey(GnomeBackgroundSchema.SchemaId, GnomeBackgroundSchema.ImageKey,
            QStringLiteral("file:///srv/caf%C3%A9%20%231%25.jpg"));
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     EXPECT_TRUE(Reads(desktop, QStringLiteral("/srv/café #1%.jpg"), style));
     EXPECT_EQ(FileUri(QStringLiteral("/srv/café #1%.jpg")),
               QByteArray("file:///srv/caf%C3%A9%20%231%25.jpg"));
@@ -205,7 +218,7 @@ TEST(GSettingsWallpaper, ALockedKeyLeavesEveryKeyAsItWas) {
         TLockedKeyfileBackend keyfile("/org/gnome/desktop/background/" + key);
         TGSettingsWallpaper desktop(GnomeBackgroundSchema, keyfile.Backend());
         QString fileName;
-        int style = -1;
+        TLxWallpaperStyle style = OutOfRangeStyle;
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
         const QString before = fileName;
         EXPECT_FALSE(desktop.SetWallpaper(QStringLiteral("/srv/new.jpg"), wsStretched));
@@ -217,5 +230,70 @@ TEST(GSettingsWallpaper, ALockedKeyLeavesEveryKeyAsItWas) {
         TGSettingsWallpaper other(GnomeBackgroundSchema, keyfile.Backend());
         ASSERT_TRUE(other.GetWallpaper(fileName, style));
         EXPECT_EQ(fileName, before);
+    }
+}
+
+namespace {
+// One loader's entry in GdkPixbuf's loaders cache, as gdk-pixbuf-query-loaders writes it.
+QByteArray LoaderEntry(const QByteArray& format, const QByteArray& mimeTypes) {
+    return "\"/usr/lib/loaders/libpixbufloader-" + format + ".so\"\n\"" + format +
+           "\" 5 \"gdk-pixbuf\" \"A format\" \"LGPL\"\n" + mimeTypes + " \"\"\n\"" + format +
+           "\" \"\"\n\"RIFF\" \"    \" 100\n\n";
+}
+
+void WriteFile(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Sets a variable for one scope, and puts back what it held.
+class TScopedVariable {
+public:
+    TScopedVariable(const char* name, const QString& value) : FName(name), FSaved(qgetenv(name)) {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~TScopedVariable() { FSaved.isNull() ? qunsetenv(FName) : qputenv(FName, FSaved); }
+
+private:
+    const char* FName;
+    QByteArray FSaved;
+};
+} // namespace
+
+// GdkPixbuf reads WebP only with a loader a package may not have installed: the GNOME family
+// takes WebP as it is exactly when GdkPixbuf's cache lists one, or, without a cache, when the
+// loaders folder holds one.
+TEST(GSettingsWallpaper, WebPGoesAsItIsOnlyWhereGdkPixbufHasItsLoader) {
+    QTemporaryDir folder;
+    const QString withWebp = folder.filePath(QStringLiteral("with-webp.cache"));
+    const QString withoutWebp = folder.filePath(QStringLiteral("without-webp.cache"));
+    const QString loaders = folder.filePath(QStringLiteral("loaders"));
+    const QString emptyLoaders = folder.filePath(QStringLiteral("empty"));
+    ASSERT_TRUE(QDir().mkpath(loaders));
+    ASSERT_TRUE(QDir().mkpath(emptyLoaders));
+    WriteFile(withWebp, "# GdkPixbuf Image Loader Modules file\n\n" +
+                            LoaderEntry("tiff", "\"image/tiff\"") +
+                            LoaderEntry("webp", "\"image/webp\" \"audio/x-riff\""));
+    // Another loader that merely names the WebP type is no WebP loader.
+    WriteFile(withoutWebp, LoaderEntry("tiff", "\"image/tiff\" \"image/webp\""));
+    WriteFile(loaders + QStringLiteral("/libpixbufloader-webp.so"), "");
+    const QString missing = folder.filePath(QStringLiteral("missing.cache"));
+    const struct {
+        const char* Name;
+        QString Cache, Folder;
+        bool WebP;
+    } cases[] = {
+        {"cache with a WebP loader", withWebp, emptyLoaders, true},
+        {"cache without one", withoutWebp, loaders, false},
+        {"no cache, a WebP loader in the folder", missing, loaders, true},
+        {"no cache, none in the folder", missing, emptyLoaders, false},
+    };
+    const TGSettingsWallpaper desktop(GnomeBackgroundSchema);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TScopedVariable cache("GDK_PIXBUF_MODULE_FILE", c.Cache);
+        const TScopedVariable moduleFolder("GDK_PIXBUF_MODULEDIR", c.Folder);
+        EXPECT_EQ(desktop.AsIsExtensions().contains(QStringLiteral(".webp")), c.WebP);
     }
 }

@@ -124,8 +124,9 @@ wallpaperplugin=%1
 TEST_F(StandInPlasmaShellTest, ScriptGivesEveryDesktopTheImageAndFillMode) {
     TPlasmaWallpaper desktop = Desktop();
     EXPECT_EQ(desktop.Name(), QStringLiteral("kde"));
-    const QList<QPair<int, int>> fillModes = {
-        {wsTiled, 3}, {wsCentered, 6}, {wsStretched, 0}, {255, 6}};
+    const QList<QPair<TLxWallpaperStyle, int>> fillModes = {{wsTiled, 3},     {wsCentered, 6},
+                                                            {wsStretched, 0}, {wsZoomed, 2},
+                                                            {wsScaled, 1},    {OutOfRangeStyle, 6}};
     for (const auto& [style, fillMode] : fillModes)
         ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/srv/été #1/a\"b.jpg"), style));
     const QStringList scripts = FShell.Scripts();
@@ -169,7 +170,7 @@ TEST(PlasmaWallpaper, ReadsTheFirstDesktopOfTheLayoutFile) {
         const char* Plugin;
         const char* General;
         QString FileName;
-        int Style;
+        TLxWallpaperStyle Style;
     };
     const QList<Case> cases = {
         {"org.kde.image", "FillMode=3\nImage=file:///srv/p%C3%A9/sea%20view.jpg",
@@ -179,14 +180,18 @@ TEST(PlasmaWallpaper, ReadsTheFirstDesktopOfTheLayoutFile) {
         {"org.kde.image", "FillMode=6\nImage=file:///srv/c.jpg", QStringLiteral("/srv/c.jpg"),
          wsCentered},
         {"org.kde.image", "Image=file:///srv/default.jpg", QStringLiteral("/srv/default.jpg"),
-         wsCentered},
+         wsZoomed},
         {"org.kde.image", "FillMode=1\nImage=\\s/srv/lead.jpg", QStringLiteral(" /srv/lead.jpg"),
+         wsScaled},
+        {"org.kde.image", "FillMode=2\nImage=file:///srv/crop.jpg", QStringLiteral("/srv/crop.jpg"),
+         wsZoomed},
+        {"org.kde.image", "FillMode=4\nImage=file:///srv/v.jpg", QStringLiteral("/srv/v.jpg"),
          wsCentered},
         {"org.kde.tiled", "Image=file:///srv/t.png", QStringLiteral("/srv/t.png"), wsTiled},
-        {"org.kde.color", "Color=0,0,0", QStringLiteral("/srv/other.jpg"), wsCentered},
+        {"org.kde.color", "Color=0,0,0", QStringLiteral("/srv/other.jpg"), wsZoomed},
     };
     QString fileName;
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     for (const Case& c : cases) {
         WriteAppletsFile(config.path(), QString::fromUtf8(AppletsFile)
                                             .arg(QLatin1String(c.Plugin), QLatin1String(c.General))

@@ -95,8 +95,8 @@ TEST_F(RootWindowWallpaperTest, PixmapShowsThePictureTiledCentredOrStretchedOnEv
     const QString large = WritePicture(FFolder, QStringLiteral("large.bmp"), 61, 41);
     TObserver observer(FDisplay.Name());
     ASSERT_TRUE(observer.Connected());
-    const QList<QPair<QString, int>> cases = {
-        {small, wsTiled}, {small, wsCentered}, {large, wsCentered}, {small, 255}};
+    const QList<QPair<QString, TLxWallpaperStyle>> cases = {
+        {small, wsTiled}, {small, wsCentered}, {large, wsCentered}, {small, OutOfRangeStyle}};
     for (const auto& [file, style] : cases) {
         ASSERT_TRUE(desktop.SetWallpaper(file, style));
         for (int screen = 0; screen < 2; ++screen)
@@ -109,6 +109,42 @@ TEST_F(RootWindowWallpaperTest, PixmapShowsThePictureTiledCentredOrStretchedOnEv
 
     ASSERT_TRUE(desktop.SetWallpaper(WriteQuarters(FFolder), wsStretched));
     ExpectStretchedQuarters(Shown(observer));
+}
+
+// A wide photo on a 4:3 screen: zoomed fills the screen with the picture's middle, scaled shows
+// all of it between black bars.
+TEST(RootWindowWallpaper, ZoomedCoversTheScreenAndScaledFitsItKeepingTheShape) {
+    const QSize screen(1024, 768);
+    TVirtualDisplay display({QStringLiteral("1024x768x24")});
+    ASSERT_FALSE(display.Name().isEmpty()) << "Xvfb did not start";
+    QTemporaryDir folder;
+    const QString bands = WriteBands(folder, 400, 100);
+    TRootWindowWallpaper desktop(display.Name(), folder.path());
+    TObserver observer(display.Name());
+    for (TLxWallpaperStyle style : {wsZoomed, wsScaled}) {
+        SCOPED_TRACE(StyleWord(style).toStdString());
+        ASSERT_TRUE(desktop.SetWallpaper(bands, style)) << desktop.LastError().toStdString();
+        ExpectBands(observer.Pixels(observer.Root(), screen.width(), screen.height()), style);
+        QString fileName;
+        TLxWallpaperStyle read = OutOfRangeStyle;
+        ASSERT_TRUE(desktop.GetWallpaper(fileName, read));
+        EXPECT_EQ(read, style);
+    }
+}
+
+// Qt's readers refuse by default to allocate more than 128 MB, some 33 megapixels: a
+// 6000 x 6000 photo (144 MB decoded) is well within the program's own limit.
+TEST_F(RootWindowWallpaperTest, PhotoPastQtsDefaultAllocationLimitIsShown) {
+    QImage photo(6000, 6000, QImage::Format_RGB32);
+    photo.fill(qRgb(40, 160, 90));
+    const QString file = FFolder.filePath(QStringLiteral("large photo.jpg"));
+    ASSERT_TRUE(photo.save(file, "JPEG", 50));
+    photo = QImage();
+    TRootWindowWallpaper desktop(FDisplay.Name(), FFolder.path());
+    ASSERT_TRUE(desktop.SetWallpaper(file, wsStretched)) << desktop.LastError().toStdString();
+    TObserver observer(FDisplay.Name());
+    EXPECT_TRUE(NearColour(Shown(observer).pixel(Screen.width() / 2, Screen.height() / 2),
+                           qRgb(40, 160, 90)));
 }
 
 TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgramsOne) {
@@ -145,9 +181,9 @@ TEST_F(RootWindowWallpaperTest, KeepsTheChoiceForGetAndRestore) {
     ExpectGetFails(desktop);
     EXPECT_FALSE(desktop.Restore());
 
-    ASSERT_TRUE(desktop.SetWallpaper(file, 255));
+    ASSERT_TRUE(desktop.SetWallpaper(file, OutOfRangeStyle));
     QString fileName;
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, file);
     EXPECT_EQ(style, wsCentered);
@@ -182,7 +218,7 @@ TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothingAndSaysW
     EXPECT_FALSE(unreachable.SetWallpaper(good, wsTiled));
     EXPECT_EQ(unreachable.LastError(), QStringLiteral("cannot open the X display :9999"));
     QString fileName;
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, good);
     EXPECT_EQ(style, wsTiled);

@@ -93,10 +93,10 @@ TEST_F(SwaybgWithRecordingRunnerTest, StartsSwaybgInEachStyleAndStopsThePrevious
     EXPECT_EQ(desktop.Name(), QStringLiteral("sway"));
     const QString file =
         Picture(QStringLiteral("été ") + QString(200, QLatin1Char('n')) + QStringLiteral(".bmp"));
-    const QList<QPair<int, QString>> modes = {{wsTiled, QStringLiteral("tile")},
-                                              {wsCentered, QStringLiteral("center")},
-                                              {wsStretched, QStringLiteral("stretch")},
-                                              {255, QStringLiteral("center")}};
+    const QList<QPair<TLxWallpaperStyle, QString>> modes = {
+        {wsTiled, QStringLiteral("tile")},        {wsCentered, QStringLiteral("center")},
+        {wsStretched, QStringLiteral("stretch")}, {wsZoomed, QStringLiteral("fill")},
+        {wsScaled, QStringLiteral("fit")},        {OutOfRangeStyle, QStringLiteral("center")}};
     for (int i = 0; i < modes.size(); ++i) {
         ASSERT_TRUE(desktop.SetWallpaper(file, modes[i].first))
             << desktop.LastError().toStdString();
@@ -107,13 +107,13 @@ TEST_F(SwaybgWithRecordingRunnerTest, StartsSwaybgInEachStyleAndStopsThePrevious
                   (QStringList{QStringLiteral("-i"), file, QStringLiteral("-m"), modes[i].second,
                                QStringLiteral("-c"), QStringLiteral("#000000")}));
         QString fileName;
-        int style = -1;
+        TLxWallpaperStyle style = OutOfRangeStyle;
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
         EXPECT_EQ(fileName, file);
         EXPECT_EQ(style, ValidStyle(modes[i].first));
     }
-    ASSERT_EQ(FRunner->Stops.size(), 3);
-    for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(FRunner->Stops.size(), modes.size() - 1);
+    for (int i = 0; i < modes.size() - 1; ++i)
         EXPECT_EQ(FRunner->Stops[i], (QPair<qint64, QString>(100 + i, QStringLiteral("swaybg"))));
     EXPECT_EQ(QDir(StateFolder()).entryList(QDir::Files),
               QStringList{QStringLiteral("desktop-wallpaper.json")})
@@ -187,7 +187,7 @@ TEST_F(SwaybgWithRecordingRunnerTest, FailureKeepsTheOldChoiceRunningAndStopsThe
                             : QList<QPair<qint64, QString>>{};
         EXPECT_EQ(FRunner->Stops, stopped) << "only the new swaybg is stopped";
         QString fileName;
-        int style = -1;
+        TLxWallpaperStyle style = OutOfRangeStyle;
         ASSERT_TRUE(session.GetWallpaper(fileName, style));
         EXPECT_EQ(fileName, old);
         EXPECT_EQ(style, wsTiled);
@@ -329,7 +329,7 @@ TEST_F(SwaybgOnHeadlessSwayTest, PictureAppearsInEachStyleAndReplacesTheOldSwayb
     TSwaybgWallpaper desktop(std::make_unique<TDetachedProcessRunner>(), FFolder.path());
     const QString picture = WritePicture(FFolder, QStringLiteral("small picture.bmp"), 10, 6);
     qint64 previousPid = 0;
-    for (int style : {wsTiled, wsCentered}) {
+    for (TLxWallpaperStyle style : {wsTiled, wsCentered}) {
         ASSERT_TRUE(desktop.SetWallpaper(picture, style));
         const QImage expected = ExpectedScreen(picture, screen, style);
         EXPECT_TRUE(Shows([&](const QImage& shown) { return shown == expected; })) << style;
@@ -346,6 +346,26 @@ TEST_F(SwaybgOnHeadlessSwayTest, PictureAppearsInEachStyleAndReplacesTheOldSwayb
         Shows([](const QImage& shown) { return shown.pixel(48, 36) == qRgb(255, 255, 255); }));
     QImage shown(FFolder.filePath(QStringLiteral("shot.ppm")));
     ExpectStretchedQuarters(shown.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(SwaybgOnHeadlessSwayTest, ZoomedCoversTheOutputAndScaledFitsIt) {
+    TSwaybgWallpaper desktop(std::make_unique<TDetachedProcessRunner>(), FFolder.path());
+    const QString bands = WriteBands(FFolder, 400, 100);
+    for (TLxWallpaperStyle style : {wsZoomed, wsScaled}) {
+        SCOPED_TRACE(StyleWord(style).toStdString());
+        ASSERT_TRUE(desktop.SetWallpaper(bands, style)) << desktop.LastError().toStdString();
+        // The zoomed picture leaves no black; the scaled one has black in the top corner.
+        const QRgb corner = style == wsZoomed ? qRgb(0, 255, 0) : qRgb(0, 0, 0);
+        EXPECT_TRUE(
+            Shows([&](const QImage& shown) { return NearColour(shown.pixel(0, 0), corner); }));
+        ExpectBands(QImage(FFolder.filePath(QStringLiteral("shot.ppm")))
+                        .convertToFormat(QImage::Format_RGB32),
+                    style);
+        QString fileName;
+        TLxWallpaperStyle read = OutOfRangeStyle;
+        ASSERT_TRUE(desktop.GetWallpaper(fileName, read));
+        EXPECT_EQ(read, style);
+    }
 }
 
 TEST_F(SwaybgOnHeadlessSwayTest, UnreadablePictureKeepsTheShownOneAndItsRecord) {

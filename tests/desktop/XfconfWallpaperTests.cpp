@@ -89,7 +89,7 @@ TEST_F(XfconfWallpaperTest, FirstSetCreatesWorkspaceZeroOfEveryMonitor) {
                   QStringLiteral("2"));
     }
     QString fileName;
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, file);
     EXPECT_EQ(style, wsTiled);
@@ -102,14 +102,14 @@ TEST_F(XfconfWallpaperTest, SetReplacesEveryExistingImageAndAddsNoOther) {
     for (const QString& base : existing) {
         Create(base + QStringLiteral("/last-image"), QStringLiteral("string"),
                QStringLiteral("/old.png"));
-        Create(base + QStringLiteral("/image-style"), QStringLiteral("int"), QStringLiteral("5"));
+        Create(base + QStringLiteral("/image-style"), QStringLiteral("int"), QStringLiteral("6"));
     }
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("HDMI-1")});
     QString fileName;
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     EXPECT_EQ(fileName, QStringLiteral("/old.png"));
-    EXPECT_EQ(style, wsCentered) << "zoomed (5) reads as centred";
+    EXPECT_EQ(style, wsCentered) << "spanning screens (6) reads as centred";
 
     ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/new.bmp"), wsStretched));
     for (const QString& base : existing) {
@@ -137,7 +137,7 @@ TEST_F(XfconfWallpaperTest, SettingTheReportedWallpaperRestoresEachMonitorsOwnVa
     }
     TXfconfWallpaper desktop(Bus(), {});
     QString fileName;
-    int style = -1;
+    TLxWallpaperStyle style = OutOfRangeStyle;
     ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
     ASSERT_EQ(fileName, QStringLiteral("/a.png"));
     ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/other.bmp"), wsTiled));
@@ -151,16 +151,19 @@ TEST_F(XfconfWallpaperTest, SettingTheReportedWallpaperRestoresEachMonitorsOwnVa
 TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("DP-2")});
     const QString styleProperty = Prefix + QStringLiteral("monitorDP-2/workspace0/image-style");
-    const QList<QPair<int, QString>> cases = {{wsTiled, QStringLiteral("2")},
-                                              {wsCentered, QStringLiteral("1")},
-                                              {wsStretched, QStringLiteral("3")},
-                                              {255, QStringLiteral("1")},
-                                              {-1, QStringLiteral("1")}};
+    const QList<QPair<TLxWallpaperStyle, QString>> cases = {
+        {wsTiled, QStringLiteral("2")},
+        {wsCentered, QStringLiteral("1")},
+        {wsStretched, QStringLiteral("3")},
+        {wsZoomed, QStringLiteral("5")},
+        {wsScaled, QStringLiteral("4")},
+        {OutOfRangeStyle, QStringLiteral("1")},
+        {TLxWallpaperStyle(WallpaperStyleCount), QStringLiteral("1")}};
     for (const auto& [written, stored] : cases) {
         ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/p.jpg"), written));
         EXPECT_EQ(Property(styleProperty), stored);
         QString fileName;
-        int style = -1;
+        TLxWallpaperStyle style = OutOfRangeStyle;
         ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
         EXPECT_EQ(style, ValidStyle(written));
     }

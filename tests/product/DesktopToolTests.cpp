@@ -134,14 +134,14 @@ TEST_F(DesktopTool, GnomeTakesItsOwnFileAsItIsAndNoFileThatIsNoPicture) {
     const QString uri = "'file://" + own + "'";
     ASSERT_EQ(GSettings({"set", "picture-uri", uri}).ExitCode, 0);
     ASSERT_EQ(GSettings({"set", "picture-options", "zoom"}).ExitCode, 0);
-    ASSERT_EQ(Run({"get"}).Output, "centered\t" + own);
+    ASSERT_EQ(Run({"get"}).Output, "zoomed\t" + own);
     const std::pair<QString, QString> cases[] = {
         {own, ""},
         {Home.path() + "/missing.bmp", "EFOpenError: Cannot open file \"" + Home.path() +
                                            "/missing.bmp\". No such file or directory"},
         {Write("notes.jpg", "some text"), "EInvalidGraphic: Cannot use \"" + Home.path() +
                                               "/notes.jpg\" as wallpaper. JPEG error #53"},
-        {Write("other.svg", "<svg/>"), "EInvalidGraphic: Unknown picture file extension (.svg)"},
+        {Write("other.xyz", "<svg/>"), "EInvalidGraphic: Unknown picture file extension (.xyz)"},
     };
     for (const auto& [file, error] : cases) {
         const TResult set = Run({"set", file, "stretched"});
@@ -151,4 +151,35 @@ TEST_F(DesktopTool, GnomeTakesItsOwnFileAsItIsAndNoFileThatIsNoPicture) {
     }
     EXPECT_EQ(GSettings({"get", "picture-options"}).Output, "'stretched'");
     EXPECT_TRUE(QDir(Cache()).entryList({"VL%*"}).isEmpty());
+}
+
+// What GNOME reads itself goes to it as it is; the rest goes through the cache as a BMP. Each
+// new style is set and read back by its word.
+TEST_F(DesktopTool, GnomeTakesWhatItReadsAsItIsAndTheNewStylesByTheirWords) {
+    UseGnome();
+    QImage photo(6, 4, QImage::Format_RGB32);
+    photo.fill(Qt::darkGreen);
+    ASSERT_TRUE(photo.save(Home.path() + "/photo.png", "PNG"));
+    ASSERT_TRUE(photo.save(Home.path() + "/photo.jpeg", "JPEG"));
+    const struct {
+        QString File;
+        const char* Style;
+        QString Handed; // the file the desktop is given
+    } cases[] = {
+        {Home.path() + "/photo.png", "zoomed", Home.path() + "/photo.png"},
+        {Write("drawing.SVG", "<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'/>"),
+         "scaled", Home.path() + "/drawing.SVG"},
+        {Home.path() + "/photo.jpeg", "zoomed", Cache() + "VL%photo.bmp"},
+        {Write("red blue.gif", RedBlueGif(2, 2, QByteArray("\0\1\1\0", 4))), "scaled",
+         Cache() + "VL%red blue.bmp"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File.toStdString());
+        const TResult set = Run({"set", c.File, c.Style});
+        EXPECT_EQ(set.ExitCode, 0) << set.Error.toStdString();
+        EXPECT_EQ(set.Output, c.Handed);
+        EXPECT_EQ(Run({"get"}).Output, QString(c.Style) + "\t" + c.Handed);
+        EXPECT_EQ(GSettings({"get", "picture-options"}).Output,
+                  QString(c.Style) == "zoomed" ? "'zoom'" : "'scaled'");
+    }
 }

@@ -21,7 +21,8 @@
 
 namespace {
 constexpr int Deadline = 20000;
-constexpr QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Yellow = qRgb(255, 255, 0);
+constexpr QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Yellow = qRgb(255, 255, 0),
+               Green = qRgb(0, 255, 0), Magenta = qRgb(255, 0, 255);
 
 // The colour the screen shows at one point (windows included), or, with wallpaper set, the colour
 // the root window's wallpaper pixmap has there.
@@ -77,6 +78,13 @@ protected:
         gif.write(RedBlueGif(40, 30, QByteArray(40 * 30, '\1')));
         gif.close();
         WritePicture(Home.path() + "/start.bmp", Yellow, "BMP");
+        // Four times as wide as high: magenta outer quarters around a green middle half.
+        QImage wide(80, 20, QImage::Format_RGB32);
+        wide.fill(Magenta);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 20; x < 60; ++x)
+                wide.setPixel(x, y, Green);
+        ASSERT_TRUE(wide.save(Pictures + "/wide.bmp", "BMP"));
     }
     void TearDown() override {
         if (Program.state() != QProcess::NotRunning) {
@@ -176,10 +184,12 @@ TEST_F(EndToEnd, APersonBrowsesChangesRestoresViewsEditsCleansAndExits) {
     const QString main = Start({Pictures});
     // The thumbnails sit right of the 213-pixel panel, under the 26-pixel bar: blue.gif first,
     // red.bmp second, each cell 108 wide with 4 pixels between them.
-    const QPoint first(213 + 2 + 54, 26 + 2 + 54), second = first + QPoint(112, 0);
+    const QPoint first(213 + 2 + 54, 26 + 2 + 54), second = first + QPoint(112, 0),
+                                                   third = second + QPoint(112, 0);
     // Input counts once the thumbnails are painted.
     ASSERT_TRUE(WaitForColour(main, first, Blue));
     ASSERT_TRUE(WaitForColour(main, second, Red));
+    ASSERT_TRUE(WaitForColour(main, third, Green));
 
     // Keyboard: the arrow goes from the clicked first thumbnail to the second; Shift+Tab from
     // the viewer reaches the style list, whose arrows choose the style.
@@ -197,6 +207,22 @@ TEST_F(EndToEnd, APersonBrowsesChangesRestoresViewsEditsCleansAndExits) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return RootShows(Red, s.CornerToo); }, Deadline));
         Keys({"Tab"});
     }
+    // The wide picture on the 4:3 screen: zoomed, its green middle covers all of it and the
+    // magenta quarters are cut; scaled, it sits between black bars.
+    Keys({"Right"});
+    const struct {
+        const char* Style;
+        bool CornerToo;
+    } kept[] = {{"zoomed", true}, {"scaled", false}};
+    for (const auto& s : kept) {
+        SCOPED_TRACE(s.Style);
+        Keys({"shift+Tab", "Down", "ctrl+w"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return DesktopStyle() == s.Style; }, Deadline));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return RootShows(Green, s.CornerToo); }, Deadline));
+        Keys({"Tab"});
+    }
+    EXPECT_EQ(Pixel(Xvfb.Display(), 400, 2, true), qRgb(0, 0, 0)) << "the bar above";
+    Keys({"Left"});
 
     // Restore: the start-up picture comes back centred, whatever the style list shows.
     Keys({"ctrl+r"});

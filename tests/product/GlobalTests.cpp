@@ -243,7 +243,7 @@ TEST_F(Product, BitmapsAndJpegsGoStraightToTheDesktop) {
     EXPECT_EQ(bitmap.FileName, Pictures + "Straight.BMP");
     EXPECT_EQ(Current().FileName, Pictures + "Straight.BMP");
     EXPECT_EQ(Current().Style, wsStretched);
-    TLxWallpaper outOfRange{bitmap.FileName, 255};
+    TLxWallpaper outOfRange{bitmap.FileName, TLxWallpaperStyle(255)};
     App->ApplyWallpaper(outOfRange);
     EXPECT_EQ(Current().Style, wsCentered);
 
@@ -361,16 +361,22 @@ TEST_F(Product, TheDesktopsOwnWallpaperGoesBackAsItIs) {
     EXPECT_EQ(Current().Style, wsStretched);
     EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
 
-    // A PNG the desktop did not report is one of ours to convert, and no format we read.
+    // A picture the desktop did not report is one of ours to convert, unless the desktop reads
+    // it itself: this one reads PNG. One neither reads is refused.
     ASSERT_TRUE(QFile::copy(Pictures + "startup.png", Pictures + "other.png"));
     TLxWallpaper other{Pictures + "other.png", wsTiled};
+    App->ApplyWallpaper(other);
+    EXPECT_EQ(Current().FileName, Pictures + "other.png");
+    ASSERT_TRUE(QFile::copy(Pictures + "startup.png", Pictures + "other.xyz"));
+    TLxWallpaper unknown{Pictures + "other.xyz", wsTiled};
     try {
-        App->ApplyWallpaper(other);
+        App->ApplyWallpaper(unknown);
         ADD_FAILURE() << "no error";
     } catch (const EInvalidGraphic& error) {
-        EXPECT_EQ(error.Message(), "Unknown picture file extension (.png)");
+        EXPECT_EQ(error.Message(), "Unknown picture file extension (.xyz)");
     }
-    EXPECT_EQ(Current().FileName, Pictures + "startup.png");
+    EXPECT_EQ(Current().FileName, Pictures + "other.png");
+    EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
 }
 
 TEST_F(Product, IconsAndMetafilesAreRefusedAndNothingChanges) {

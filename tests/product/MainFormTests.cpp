@@ -98,9 +98,9 @@ protected:
     void Click(const QPoint& point) {
         QTest::mouseClick(Form->ctlThumbnails->viewport(), Qt::LeftButton, {}, point);
     }
-    QPair<QString, int> Desktop() const {
+    QPair<QString, TLxWallpaperStyle> Desktop() const {
         QString file;
-        quint8 style = 0;
+        TLxWallpaperStyle style = wsTiled;
         EXPECT_TRUE(App->ActiveDesktop->GetWallpaper(file, style));
         return {file, style};
     }
@@ -147,7 +147,8 @@ TEST_F(MainForm, RestorePutsBackTheStartUpStyleWhateverTheStyleChoiceShows) {
     Show();
     EXPECT_EQ(App->StartupWallpaper->FileName, Path("green.bmp"));
     EXPECT_EQ(Form->cbxStyle->currentIndex(), 0) << "the style choice starts at Tiled";
-    for (int style : {wsTiled, wsCentered, wsStretched}) {
+    EXPECT_EQ(Form->cbxStyle->count(), WallpaperStyleCount);
+    for (TLxWallpaperStyle style : {wsTiled, wsCentered, wsStretched, wsZoomed, wsScaled}) {
         Form->ctlThumbnails->SetSelectedIndex(2);
         Form->cbxStyle->setCurrentIndex(style);
         ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperChange->isEnabled(); }));
@@ -155,7 +156,7 @@ TEST_F(MainForm, RestorePutsBackTheStartUpStyleWhateverTheStyleChoiceShows) {
         EXPECT_EQ(Desktop(), qMakePair(Path("red.bmp"), style));
         ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperRestore->isEnabled(); }));
         Form->cmdWallpaperRestore->trigger();
-        EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), int(wsStretched)));
+        EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), wsStretched));
     }
 }
 

@@ -76,7 +76,7 @@ inline TLxWallpaperStyle ValidStyle(int code) {
 
 // The settings a desktop held when it reported a file and style, for each file and style it
 // reported: setting that same file and style again puts them back as they were (a dark-mode
-// picture, options outside our three styles), however many reads and writes came between.
+// picture, options outside our five styles), however many reads and writes came between.
 template <typename TValues> class TReportedSettings {
 public:
     // Keeps the values read when the desktop reported the file and style.

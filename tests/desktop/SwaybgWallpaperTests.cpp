@@ -412,6 +412,34 @@ TEST_F(SwaybgOnHeadlessSwayTest, ToolReturnsWhenItsOutputIsCaptured) {
         Shows([](const QImage& shown) { return shown.pixel(48, 36) == qRgb(255, 255, 255); }));
 }
 
+// swaybg loads PNG itself: the tool hands it over as it is. A ".jpeg" goes through the cache.
+TEST_F(SwaybgOnHeadlessSwayTest, ToolHandsSwaybgAPngAsItIsAndConvertsAJpegNamedJpeg) {
+    QProcessEnvironment environment = FSway.ClientEnvironment();
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+    const QString data = FFolder.filePath(QStringLiteral("data"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    const QImage quarters(WriteQuarters(FFolder));
+    const QString png = FFolder.filePath(QStringLiteral("quarters.png"));
+    const QString jpeg = FFolder.filePath(QStringLiteral("quarters.jpeg"));
+    ASSERT_TRUE(quarters.save(png, "PNG"));
+    ASSERT_TRUE(quarters.save(jpeg, "JPEG", 100));
+    const QList<QPair<QString, QString>> cases = {
+        {png, png}, {jpeg, data + QStringLiteral("/Ornwick/Velloria/VL%quarters.bmp")}};
+    for (const auto& [file, handed] : cases) {
+        int exitCode = -1;
+        const QString output = RunProgram(
+            QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-desktop"),
+            {QStringLiteral("set"), file, QStringLiteral("stretched")}, exitCode, environment);
+        EXPECT_EQ(exitCode, 0) << file.toStdString();
+        EXPECT_EQ(output, handed);
+        EXPECT_TRUE(Shows([](const QImage& shown) {
+            return NearColour(shown.pixel(48, 36), qRgb(255, 255, 255)) &&
+                   NearColour(shown.pixel(16, 12), qRgb(255, 0, 0));
+        })) << file.toStdString();
+    }
+}
+
 // A real swaybg that cannot reach a compositor ends at once; its own words are the reason.
 TEST(SwaybgWithoutCompositor, ExitingSwaybgFailsWithItsMessage) {
     QTemporaryDir runtime;

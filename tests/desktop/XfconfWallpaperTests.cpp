@@ -169,6 +169,51 @@ TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
     }
 }
 
+// xfdesktop reads PNG and SVG itself: the tool hands them over as they are, in the new
+// styles; a ".jpeg" goes through the cache.
+TEST_F(XfconfWallpaperTest, ToolHandsXfcePngAndSvgAsTheyAreAndConvertsTheRest) {
+    QTemporaryDir folder;
+    QProcessEnvironment environment = FBus->Environment();
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("XFCE"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
+    QImage photo(6, 4, QImage::Format_RGB32);
+    photo.fill(Qt::darkBlue);
+    const QString png = folder.filePath(QStringLiteral("photo.png"));
+    const QString jpeg = folder.filePath(QStringLiteral("photo.jpeg"));
+    ASSERT_TRUE(photo.save(png, "PNG"));
+    ASSERT_TRUE(photo.save(jpeg, "JPEG"));
+    const QString svg = folder.filePath(QStringLiteral("drawing.svg"));
+    QFile drawing(svg);
+    ASSERT_TRUE(drawing.open(QIODevice::WriteOnly));
+    drawing.write("<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'/>");
+    drawing.close();
+    const struct {
+        QString File;
+        const char* Style;
+        QString Handed;
+        const char* ImageStyle;
+    } cases[] = {
+        {png, "zoomed", png, "5"},
+        {svg, "scaled", svg, "4"},
+        {jpeg, "zoomed", folder.filePath(QStringLiteral("Ornwick/Velloria/VL%photo.bmp")), "5"},
+    };
+    // An existing wallpaper, so that the tool's own monitor names do not matter.
+    const QString base = Prefix + QStringLiteral("monitorVGA-1/workspace0");
+    Create(base + QStringLiteral("/last-image"), QStringLiteral("string"),
+           QStringLiteral("/old.png"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File.toStdString());
+        int exitCode = -1;
+        const QString output = RunProgram(
+            QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-desktop"),
+            {QStringLiteral("set"), c.File, QLatin1String(c.Style)}, exitCode, environment);
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_EQ(output, c.Handed);
+        EXPECT_EQ(Property(base + QStringLiteral("/last-image")), c.Handed);
+        EXPECT_EQ(Property(base + QStringLiteral("/image-style")), QLatin1String(c.ImageStyle));
+    }
+}
+
 TEST(XfconfWallpaper, UnreachableBusFailsWithTheBussAnswer) {
     TXfconfWallpaper noBus(
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),

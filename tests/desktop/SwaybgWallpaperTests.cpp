@@ -223,6 +223,37 @@ TEST_F(SwaybgWithRecordingRunnerTest, RestoreInALaterSessionStartsTheKeptChoice)
     EXPECT_TRUE(FRunner->Starts.isEmpty());
 }
 
+// The state file keeps the style's code: the two shape-keeping styles come back as they were,
+// a code past the last one (a damaged or foreign file) as centred.
+TEST_F(SwaybgWithRecordingRunnerTest, KeptStyleCodesPastTheLastComeBackCentred) {
+    const QString kept = Picture(QStringLiteral("kept.bmp"));
+    const struct {
+        const char* Code;
+        TLxWallpaperStyle Style;
+        const char* Mode;
+    } cases[] = {{"3", wsZoomed, "fill"},      {"4", wsScaled, "fit"},
+                 {"5", wsCentered, "center"},  {"255", wsCentered, "center"},
+                 {"-1", wsCentered, "center"}, {"3.5", wsCentered, "center"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Code);
+        ASSERT_TRUE(QDir().mkpath(StateFolder()));
+        QFile state(WallpaperStateFile(StateFolder()));
+        ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+        state.write("{\"file\": \"" + QFile::encodeName(kept) + "\", \"style\": " + c.Code + "}");
+        state.close();
+        TSwaybgWallpaper session = Desktop();
+        QString fileName;
+        TLxWallpaperStyle style = OutOfRangeStyle;
+        ASSERT_TRUE(session.GetWallpaper(fileName, style));
+        EXPECT_EQ(fileName, kept);
+        EXPECT_EQ(style, c.Style);
+        ASSERT_TRUE(session.Restore()) << session.LastError().toStdString();
+        ASSERT_EQ(FRunner->Starts.size(), 1);
+        EXPECT_EQ(FRunner->Starts[0].Arguments.mid(2, 2),
+                  (QStringList{QStringLiteral("-m"), QLatin1String(c.Mode)}));
+    }
+}
+
 // Only a process that is ours may be signalled: the program's name, this user, and the start
 // time recorded with the pid must all match.
 TEST(DetachedProcessRunner, OwnProcessNeedsTheNameTheUserAndTheStartTime) {

@@ -325,11 +325,14 @@ TEST_F(MainForm, F1OpensThePageOfEachWindow) {
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     Form->cmdToolsOptions->trigger();
+    // Help > Contents opens the contents page.
+    ASSERT_TRUE(Idle([&] { return Form->cmdHelpContents->isEnabled(); }));
+    Form->cmdHelpContents->trigger();
     QStringList pages;
     for (const QUrl& url : browser.Urls)
         pages << url.toLocalFile();
     QStringList expected;
-    for (const int context : {1000, 2100, 2000})
+    for (const int context : {1000, 2100, 2000, 0})
         expected << HelpPageUrl(context).toLocalFile();
     EXPECT_EQ(pages.join('\n').toStdString(), expected.join('\n').toStdString());
 }

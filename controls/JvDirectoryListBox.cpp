@@ -6,9 +6,11 @@
 #include "Volumes.h"
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QStyleOptionFocusRect>
@@ -69,6 +71,7 @@ private:
         case Qt::DisplayRole:
             return line.Name;
         case PathRole:
+        case Qt::ToolTipRole:
             return line.Path;
         case OpenRole:
             return line.Open;
@@ -81,14 +84,21 @@ private:
 };
 
 namespace {
+// Where a line's icon starts: the root at the left edge, each further level 4 pixels deeper.
+int IconX(const QModelIndex& index) {
+    return index.row() == 0 ? 2 : 6 + 4 * int(index.data(PathRole).toString().count('/'));
+}
+
 // Draws a line: the icon indented by the folder's depth, the name beside it, the focus frame
 // around the name.
 class TFolderLineDelegate : public QStyledItemDelegate {
 public:
-    explicit TFolderLineDelegate(QObject* parent) : QStyledItemDelegate(parent) {
-        const QIcon folder = QFileIconProvider().icon(QFileIconProvider::Folder);
-        FOpen = folder.pixmap(SmallIconSize, QIcon::Normal, QIcon::On);
-        FClosed = folder.pixmap(SmallIconSize, QIcon::Normal, QIcon::Off);
+    explicit TFolderLineDelegate(QWidget* view) : QStyledItemDelegate(view) {
+        // Icon themes name the open folder apart; the folder icon itself has no open state.
+        const QIcon open = QIcon::fromTheme(QStringLiteral("folder-open"),
+                                            view->style()->standardIcon(QStyle::SP_DirOpenIcon));
+        FOpen = open.pixmap(SmallIconSize);
+        FClosed = QFileIconProvider().icon(QFileIconProvider::Folder).pixmap(SmallIconSize);
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -96,11 +106,15 @@ public:
         Guarded([&] { PaintLine(*painter, option, index); });
     }
 
-    // As high as the larger of the text and the icon plus one.
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    // As high as the larger of the text and the icon plus one; as wide as the icon and the
+    // whole name, so that a long name widens the list's contents and brings its scroll bar.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size;
         Guarded([&] {
-            size = {option.rect.width(), std::max(option.fontMetrics.height(), SmallIconSize + 1)};
+            const QString name = index.data(Qt::DisplayRole).toString();
+            size = {IconX(index) + SmallIconSize + 4 + option.fontMetrics.horizontalAdvance(name) +
+                        2,
+                    std::max(option.fontMetrics.height(), SmallIconSize + 1)};
         });
         return size;
     }
@@ -112,8 +126,7 @@ private:
         const QRect& line = option.rect;
         painter.fillRect(line,
                          option.palette.brush(selected ? QPalette::Highlight : QPalette::Base));
-        const QString path = index.data(PathRole).toString();
-        const int iconX = index.row() == 0 ? 2 : 6 + 4 * int(path.count(QLatin1Char('/')));
+        const int iconX = IconX(index);
         const int iconY = (line.height() - SmallIconSize) / 2;
         painter.drawPixmap(line.left() + iconX, line.top() + iconY,
                            index.data(OpenRole).toBool() ? FOpen : FClosed);
@@ -140,7 +153,6 @@ TJvDirectoryListBox::TJvDirectoryListBox(QWidget* parent)
     : QListView(parent), FLines(new TDirectoryLines(this)) {
     setModel(FLines);
     setItemDelegate(new TFolderLineDelegate(this));
-    setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     Entered(CurrentOrRoot());
@@ -215,11 +227,40 @@ void TJvDirectoryListBox::keyPressEvent(QKeyEvent* event) {
     });
 }
 
+void TJvDirectoryListBox::mousePressEvent(QMouseEvent* event) {
+    Guarded([this, event] {
+        const QModelIndex line = indexAt(event->position().toPoint());
+        // Below the last line there is nothing to choose; the current line stays highlighted.
+        if (!line.isValid())
+            return event->accept();
+        // The second press of a double-click lands on whatever line the first one's rebuild
+        // put under the pointer; the double-click opens the first press's line instead.
+        if (SecondPressOfDoubleClick(*event))
+            return event->accept();
+        FFirstPress = {line.data(PathRole).toString(), event->position().toPoint(),
+                       event->timestamp()};
+        QListView::mousePressEvent(event);
+    });
+}
+
 void TJvDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     Guarded([this, event] {
-        QListView::mouseDoubleClickEvent(event);
-        RequestOpen();
+        event->accept();
+        const QModelIndex line = indexAt(event->position().toPoint());
+        const QString path = SecondPressOfDoubleClick(*event) ? FFirstPress.Path
+                             : line.isValid()                 ? line.data(PathRole).toString()
+                                                              : QString();
+        FFirstPress = {};
+        if (!path.isEmpty())
+            OpenLater(path);
     });
+}
+
+bool TJvDirectoryListBox::SecondPressOfDoubleClick(const QMouseEvent& event) const {
+    const QPoint moved = event.position().toPoint() - FFirstPress.Position;
+    return !FFirstPress.Path.isEmpty() &&
+           event.timestamp() - FFirstPress.Time <= ulong(QApplication::doubleClickInterval()) &&
+           moved.manhattanLength() < QApplication::startDragDistance();
 }
 
 void TJvDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -292,16 +333,15 @@ QString TJvDirectoryListBox::DriveOf(const QString& path) const {
 }
 
 void TJvDirectoryListBox::RequestOpen() {
+    const QModelIndex line = currentIndex();
+    if (line.isValid())
+        OpenLater(line.data(PathRole).toString());
+}
+
+void TJvDirectoryListBox::OpenLater(const QString& path) {
     // Opened from the event loop, not from inside the view's own selection handling, which
     // would go on with lines that the rebuild has replaced.
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            Guarded([this] {
-                const QModelIndex line = currentIndex();
-                if (line.isValid())
-                    SetDirectory(line.data(PathRole).toString());
-            });
-        },
+        this, [this, path] { Guarded([this, &path] { SetDirectory(path); }); },
         Qt::QueuedConnection);
 }

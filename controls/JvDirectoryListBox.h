@@ -52,6 +52,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
@@ -63,6 +64,8 @@ private:
     void Entered(const QString& folder);
     QString DriveOf(const QString& path) const;
     void RequestOpen();
+    void OpenLater(const QString& path);
+    bool SecondPressOfDoubleClick(const QMouseEvent& event) const;
 
     QString FDirectory;
     bool FShowAllFolders = false;
@@ -71,6 +74,12 @@ private:
     int FCurrentFolderLine = 0;
     bool FRebuilding = false;
     bool FSettingFolder = false;
+    // The last press that was not the second of a double-click: the line's path, where, when.
+    struct TPress {
+        QString Path;
+        QPoint Position;
+        ulong Time = 0;
+    } FFirstPress;
     // The folder last entered on each volume, by mount point.
     QHash<QString, QString> FDriveFolders;
 };

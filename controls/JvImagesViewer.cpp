@@ -258,6 +258,14 @@ void TJvImagesViewer::SetDirectory(const QString& value) {
     Rescan();
 }
 
+void TJvImagesViewer::Refresh() {
+    const int selected = SelectedIndex();
+    const QString name = selected >= 0 && selected < FNames.size() ? FNames[selected] : QString();
+    Rescan();
+    if (const int index = int(FNames.indexOf(name)); !name.isEmpty() && index >= 0)
+        SetSelectedIndex(index);
+}
+
 bool TJvImagesViewer::Rescan() {
     BeginUpdate();
     try {

@@ -98,6 +98,9 @@ public:
     QString Directory() const { return FDirectory; }
     // Stores a different text (case counts) and rescans; the same text does nothing.
     void SetDirectory(const QString& value);
+    // Lists the folder again, to show files added or removed since. The selection stays on the
+    // same file name when that file is still listed, and is cleared otherwise.
+    void Refresh();
 
     // The picture rectangle of index: its item rectangle less ImagePadding on every side.
     QRect PictureRect(int index) const;

@@ -404,16 +404,19 @@ void TJvCustomItemViewer::PaintCells(QPainter& canvas) {
         const TJvViewerItem* existing = FItems.Existing(i);
         if (existing && existing->Deleting())
             continue;
-        qint64 top = y + spaceY;
-        qint64 bottom = y + FCellHeight - spaceY;
+        const qint64 cellTop = y + spaceY;
+        const qint64 cellBottom = y + FCellHeight - spaceY;
         const qint64 left = x + spaceX;
         const qint64 right = x + FCellWidth - spaceX;
+        qint64 top = cellTop;
+        qint64 bottom = cellBottom;
         if (options.ShowCaptions() && options.Layout() == TTextLayout::tlBottom)
             bottom -= th;
         else if (options.ShowCaptions() && options.Layout() == TTextLayout::tlTop)
             top += th;
-        const bool inView =
-            left < right && top < bottom && left < width && right > 0 && top < height && bottom > 0;
+        // The caption belongs to the cell: a cell whose caption alone still shows is drawn.
+        const bool inView = left < right && top < bottom && left < width && right > 0 &&
+                            cellTop < height && cellBottom > 0;
         if (!options.LazyRead() || inView) {
             TJvViewerItem* item = Items(i);
             DrawItem(canvas, i, item->State(), Ltrb(left, top, right, bottom), TextRect(i));

@@ -1,8 +1,8 @@
 #include "FBaseDialog.h"
 
 #include "AppShell.h"
-#include "Help.h"
 #include "LxButtons.h"
+#include "LxHelp.h"
 #include "SystemSounds.h"
 
 #include <QGuiApplication>
@@ -63,7 +63,7 @@ void AddHelpButton(QMessageBox& box, int helpContext) {
     // The box closes on any of its buttons' clicks; this one only opens help.
     QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
     QObject::connect(help, &QAbstractButton::clicked, &box,
-                     [helpContext] { Guarded([helpContext] { ShowHelpContext(helpContext); }); });
+                     [helpContext] { Guarded([helpContext] { OpenHelp(helpContext); }); });
 }
 
 // Enter presses OK, else Yes, else Retry; Escape presses Cancel, else No, else OK.

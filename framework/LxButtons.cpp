@@ -1,8 +1,8 @@
 #include "LxButtons.h"
 
 #include "AppShell.h"
-#include "Help.h"
 #include "LxForms.h"
+#include "LxHelp.h"
 
 #include <array>
 
@@ -73,7 +73,7 @@ void TLxButton::SetDefault(bool value) {
 void TLxButton::OnClicked() {
     if (FKind == bkHelp) {
         if (const int context = NearestHelpContext(this)) {
-            ShowHelpContext(context);
+            OpenHelp(context);
             return;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "LxConfigValues.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool TLxBaseConfigItem::Exists(ILxConfigSectionPtr& section) {
@@ -9,7 +10,7 @@ bool TLxBaseConfigItem::Exists(ILxConfigSectionPtr& section) {
 }
 
 void TLXIntConfig::LoadFrom(ILxConfigSectionPtr& section) {
-    *FValue = section->ReadInteger(Name, *FValue);
+    *FValue = std::clamp(section->ReadInteger(Name, *FValue), FMinValue, FMaxValue);
 }
 
 void TLXIntConfig::SaveTo(ILxConfigSectionPtr& section) {
@@ -63,6 +64,11 @@ void TLxConfigItems::SaveAll(ILxConfigSectionPtr& section) {
 
 std::unique_ptr<TLxBaseConfigItem> MakeIntConfig(const QString& name, qint32* value) {
     return std::make_unique<TLXIntConfig>(name, value);
+}
+
+std::unique_ptr<TLxBaseConfigItem> MakeIntConfig(const QString& name, qint32* value,
+                                                 qint32 minValue, qint32 maxValue) {
+    return std::make_unique<TLXIntConfig>(name, value, minValue, maxValue);
 }
 
 std::unique_ptr<TLxBaseConfigItem> MakeStringConfig(const QString& name, QString* value) {

@@ -4,6 +4,7 @@
 
 #include "LxConfigFiles.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -20,14 +21,20 @@ public:
     virtual void SaveTo(ILxConfigSectionPtr& section) = 0;
 };
 
+// A whole number; a stored value outside minValue..maxValue loads as the nearer limit, so a
+// hand-edited file cannot give the program a value its own setters would refuse.
 class TLXIntConfig : public TLxBaseConfigItem {
 public:
-    TLXIntConfig(const QString& name, qint32* value) : TLxBaseConfigItem(name), FValue(value) {}
+    TLXIntConfig(const QString& name, qint32* value, qint32 minValue = INT32_MIN,
+                 qint32 maxValue = INT32_MAX)
+        : TLxBaseConfigItem(name), FValue(value), FMinValue(minValue), FMaxValue(maxValue) {}
     void LoadFrom(ILxConfigSectionPtr& section) override;
     void SaveTo(ILxConfigSectionPtr& section) override;
 
 private:
     qint32* FValue;
+    qint32 FMinValue;
+    qint32 FMaxValue;
 };
 
 class TLxStringConfig : public TLxBaseConfigItem {
@@ -83,6 +90,9 @@ private:
 };
 
 std::unique_ptr<TLxBaseConfigItem> MakeIntConfig(const QString& name, qint32* value);
+// A whole number held to minValue..maxValue when loaded (minValue not above maxValue).
+std::unique_ptr<TLxBaseConfigItem> MakeIntConfig(const QString& name, qint32* value,
+                                                 qint32 minValue, qint32 maxValue);
 std::unique_ptr<TLxBaseConfigItem> MakeStringConfig(const QString& name, QString* value);
 std::unique_ptr<TLxBaseConfigItem> MakeBoolConfig(const QString& name, bool* value);
 std::unique_ptr<TLxBaseConfigItem> MakeBinaryConfig(const QString& name, void* buffer, qint32 size);

@@ -1,6 +1,7 @@
 #include "LxForms.h"
 
 #include "AppShell.h"
+#include "LxHelp.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -37,6 +38,7 @@ int GetHelpContext(const QWidget* widget) {
 
 void SetHelpContext(QWidget* widget, int context) {
     widget->setProperty(HelpContextName, context);
+    InstallHelpKey();
 }
 
 int NearestHelpContext(const QWidget* widget) {
@@ -72,6 +74,11 @@ void TLxForm::SetModalResult(int result) {
     if (result != mrNone && isVisible())
         QMetaObject::invokeMethod(
             this, [this] { Guarded([this] { CheckModalResult(); }); }, Qt::QueuedConnection);
+}
+
+void TLxForm::SetHelpContext(int context) {
+    FHelpContext = context;
+    InstallHelpKey();
 }
 
 void TLxForm::CheckModalResult() {

@@ -28,7 +28,7 @@ constexpr int mrYesToAll = 10;
 
 // The widget's help context; 0 for none (null widget included).
 int GetHelpContext(const QWidget* widget);
-// Gives the widget a help context (0 removes it).
+// Gives the widget a help context (0 removes it); from then on F1 opens help (InstallHelpKey).
 void SetHelpContext(QWidget* widget, int context);
 // The first non-zero help context found on the widget or, going up, on its parents; 0 when
 // none has one.
@@ -54,7 +54,7 @@ public:
 
     // The form's help context, the page its Help buttons open; 0 for none.
     int HelpContext() const { return FHelpContext; }
-    void SetHelpContext(int context) { FHelpContext = context; }
+    void SetHelpContext(int context);
 
     // The result the form is closing or closed with; mrNone while it stays open.
     int ModalResult() const { return FModalResult; }

@@ -9,7 +9,6 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
     // The value is only ever read from the text; the spin box keeps no value of its own.
     setKeyboardTracking(false);
     lineEdit()->setText(QStringLiteral("0"));
-    connect(lineEdit(), &QLineEdit::textChanged, this, [this] { Guarded([this] { Crop(); }); });
 }
 
 void TSpinEdit::SetMaxLength(int length) {
@@ -19,7 +18,7 @@ void TSpinEdit::SetMaxLength(int length) {
 int TSpinEdit::Value() const {
     bool isNumber = false;
     const int value = text().toInt(&isNumber);
-    return isNumber ? value : FMinValue;
+    return isNumber ? CheckValue(value) : FMinValue;
 }
 
 void TSpinEdit::SetValue(int value) {
@@ -33,8 +32,9 @@ int TSpinEdit::CheckValue(int value) const {
 }
 
 void TSpinEdit::Crop() {
-    const int value = Value();
-    if (CheckValue(value) != value)
+    bool isNumber = false;
+    const int value = text().toInt(&isNumber);
+    if (isNumber && CheckValue(value) != value)
         SetValue(value);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// A whole-number field with up and down buttons that keeps its text inside its limits while the
-// user types.
+// A whole-number field with up and down buttons. Digits are free while they are typed, so any
+// number within the limits can be entered a digit at a time; the text is brought inside the
+// limits when the focus leaves and on every step.
 
 #include <QAbstractSpinBox>
 
@@ -21,7 +22,7 @@ public:
     // The most characters the text may hold; 0 for no limit.
     void SetMaxLength(int length);
 
-    // The text as a number; text that is no number reads as MinValue.
+    // The text as a number, cropped to the limits; text that is no number reads as MinValue.
     int Value() const;
     // Shows the value, cropped to the limits.
     void SetValue(int value);
@@ -38,8 +39,8 @@ protected:
 private:
     // The value cropped to the limits, when there are any.
     int CheckValue(int value) const;
-    // Whenever the text changes and when the focus leaves: a number beyond a limit becomes that
-    // limit. Text that is no number stays as it is.
+    // When the focus leaves: a number beyond a limit becomes that limit. Text that is no number
+    // stays as it is.
     void Crop();
 
     int FMinValue = 0;

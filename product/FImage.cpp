@@ -4,6 +4,7 @@
 #include "Graphics.h"
 #include "LxForms.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -41,6 +42,15 @@ TImageForm::TImageForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMain(n
 void TImageForm::SetPicture(const TPicture& picture) {
     FPicture.Assign(picture);
     imgMain->setPixmap(Render(FPicture));
+}
+
+void TImageForm::keyPressEvent(QKeyEvent* event) {
+    Guarded([&] {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(event);
+    });
 }
 
 void TImageForm::resizeEvent(QResizeEvent* event) {

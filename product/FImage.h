@@ -1,6 +1,7 @@
 #pragma once
 // The image viewer window: one picture at its own size, centred, cut off by the window when
-// larger. Closing it only hides it.
+// larger. Closing it (Escape too) only hides it. The main window adds its wallpaper commands to
+// it, so that their keys work here as well.
 
 #include "Picture.h"
 
@@ -24,6 +25,7 @@ public:
     void SetPicture(const TPicture& picture);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -6,13 +6,13 @@
 #include "FOptions.h"
 #include "FileFormats.h"
 #include "Global.h"
-#include "Help.h"
 #include "JvDirectoryListBox.h"
 #include "JvDriveCombo.h"
 #include "JvImagesViewer.h"
 #include "LxFormEvents.h"
 #include "LxFormPosition.h"
 #include "LxForms.h"
+#include "LxHelp.h"
 #include "Picture.h"
 #include "ProgramFile.h"
 
@@ -20,12 +20,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -36,6 +40,9 @@ constexpr int StatusHeight = 19;
 constexpr int PanelWidth = 213;
 constexpr int MenuBarWidth = 168;
 constexpr int HelpContextMain = 1000;
+// How long the folder must stay quiet before the grid follows its changes: a copy of many
+// pictures refreshes once, not once per file.
+constexpr int RefreshDelayMs = 300;
 
 // A command icon from the desktop's icon theme, or the style's own picture where the theme has
 // none.
@@ -65,7 +72,9 @@ protected:
 
 TImageForm* ImageForm = nullptr;
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), FFolderWatcher(new QFileSystemWatcher(this)),
+      FRefreshTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Velloria"));
     setFont(FormFont(QStringLiteral("Arial")));
@@ -81,6 +90,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     events.OnShow = [this](QWidget&) { FormShow(); };
     events.OnCloseQuery = [this](QWidget&, bool& canClose) { FormCloseQuery(canClose); };
     appPosition->Loaded();
+    FRefreshTimer->setSingleShot(true);
+    FRefreshTimer->setInterval(RefreshDelayMs);
+    connect(FFolderWatcher, &QFileSystemWatcher::directoryChanged, FRefreshTimer,
+            qOverload<>(&QTimer::start));
+    connect(FRefreshTimer, &QTimer::timeout, this,
+            [this] { Guarded([this] { cmdViewRefreshExecute(); }); });
     if (Application)
         connect(Application, &TApplication::Idle, this, [this] {
             Guarded([this] {
@@ -113,18 +128,20 @@ void TMainForm::CreateActions() {
     make(cmdToolsCleanup, QStringLiteral("&Cleanup..."), "edit-clear", QStyle::SP_TrashIcon);
     make(cmdWallpaperView, QStringLiteral("&View"), "image-x-generic",
          QStyle::SP_FileDialogContentsView, QKeySequence(Qt::CTRL | Qt::Key_V));
+    make(cmdViewRefresh, QStringLiteral("&Refresh"), "view-refresh", QStyle::SP_BrowserReload,
+         QKeySequence(Qt::Key_F5));
     cmdHelpContents->setEnabled(false);
 
     connect(cmdFileExit, &QAction::triggered, this, [this] { Guarded([this] { close(); }); });
-    connect(cmdHelpContents, &QAction::triggered, this,
-            [this] { Guarded([] { ShowHelpContext(0); }); });
+    connect(cmdHelpContents, &QAction::triggered, this, [this] { Guarded([] { OpenHelp(0); }); });
     const QList<QPair<QAction*, void (TMainForm::*)()>> commands = {
         {cmdToolsOptions, &TMainForm::cmdToolsOptionsExecute},
         {cmdWallpaperChange, &TMainForm::cmdWallpaperChangeExecute},
         {cmdWallpaperRestore, &TMainForm::cmdWallpaperRestoreExecute},
         {cmdHelpAbout, &TMainForm::cmdHelpAboutExecute},
         {cmdToolsCleanup, &TMainForm::cmdToolsCleanupExecute},
-        {cmdWallpaperView, &TMainForm::cmdWallpaperViewExecute}};
+        {cmdWallpaperView, &TMainForm::cmdWallpaperViewExecute},
+        {cmdViewRefresh, &TMainForm::cmdViewRefreshExecute}};
     for (const auto& [action, handler] : commands)
         connect(action, &QAction::triggered, this,
                 [this, action, handler] { Guarded([&] { Execute(action, handler); }); });
@@ -145,6 +162,7 @@ void TMainForm::CreateBars() {
         menu->addActions(actions);
     };
     addMenu(QStringLiteral("&File"), {cmdFileExit});
+    addMenu(QStringLiteral("&View"), {cmdViewRefresh});
     addMenu(QStringLiteral("&Wallpaper"),
             {cmdWallpaperView, cmdWallpaperChange, cmdWallpaperRestore});
     addMenu(QStringLiteral("&Tools"), {cmdToolsOptions, cmdToolsCleanup});
@@ -230,7 +248,17 @@ void TMainForm::CreatePanel() {
 
 void TMainForm::FormShow() {
     ctlThumbnails->SetFileMask(FileFormats().MaskList(&TGraphic::staticMetaObject));
-    lbFolders->SetDirectory(StartFolder.isEmpty() ? VelloriaApp->LastFolder : StartFolder);
+    QString folder = StartFolder.isEmpty() ? VelloriaApp->LastFolder : StartFolder;
+    if (folder.isEmpty())
+        folder = FirstStartFolder();
+    lbFolders->SetDirectory(folder);
+    // The list fires nothing when it already shows the folder (it starts on the current one);
+    // the grid must list that folder all the same.
+    if (ctlThumbnails->Directory() != lbFolders->Directory())
+        lbFoldersChange();
+    // The wallpaper keys work while the picture is looked at, too.
+    if (ImageForm)
+        ImageForm->addActions({cmdWallpaperView, cmdWallpaperChange, cmdWallpaperRestore});
     ReadStartupWallpaper();
     ApplyThumbnailOptions();
 }
@@ -252,7 +280,23 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::lbFoldersChange() {
     ctlThumbnails->SetDirectory(lbFolders->Directory());
+    WatchFolder(lbFolders->Directory());
     appStatusBar->showMessage(lbFolders->Directory());
+}
+
+void TMainForm::WatchFolder(const QString& folder) {
+    if (FFolderWatcher->directories() == QStringList{folder})
+        return;
+    if (!FFolderWatcher->directories().isEmpty())
+        FFolderWatcher->removePaths(FFolderWatcher->directories());
+    FRefreshTimer->stop();
+    // A folder that cannot be watched (no watches left) still shows; F5 refreshes it.
+    FFolderWatcher->addPath(folder);
+}
+
+QString TMainForm::FirstStartFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::currentPath();
 }
 
 void TMainForm::appEventsIdle() {
@@ -323,6 +367,11 @@ void TMainForm::cmdToolsCleanupExecute() {
 
 void TMainForm::cmdHelpAboutExecute() {
     VelloriaApp->ShowAbout();
+}
+
+void TMainForm::cmdViewRefreshExecute() {
+    FRefreshTimer->stop();
+    ctlThumbnails->Refresh();
 }
 
 void TMainForm::cmdWallpaperViewUpdate() {

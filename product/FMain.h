@@ -11,6 +11,8 @@
 
 class QAction;
 class QCloseEvent;
+class QFileSystemWatcher;
+class QTimer;
 class QComboBox;
 class QMenuBar;
 class QStatusBar;
@@ -46,6 +48,7 @@ public:
     QAction* cmdHelpAbout;
     QAction* cmdToolsCleanup;
     QAction* cmdWallpaperView;
+    QAction* cmdViewRefresh;
 
     // The folder FormShow opens instead of the LastFolder setting (the command line's); empty
     // for the setting.
@@ -65,6 +68,7 @@ public:
     void cmdToolsOptionsExecute();
     void cmdToolsCleanupExecute();
     void cmdHelpAboutExecute();
+    void cmdViewRefreshExecute();
     void cmdWallpaperViewUpdate();
     void cmdWallpaperChangeUpdate();
     void cmdWallpaperRestoreUpdate();
@@ -83,7 +87,14 @@ private:
     void Execute(QAction* action, void (TMainForm::*handler)());
     void UpdateActions();
 
+    // Watches the shown folder; a burst of changes is coalesced into one refresh.
+    void WatchFolder(const QString& folder);
+    // The folder shown when there is no last folder and none was given: the user's pictures.
+    static QString FirstStartFolder();
+
     bool FWallpaperChanged = false;
+    QFileSystemWatcher* FFolderWatcher;
+    QTimer* FRefreshTimer;
     std::unique_ptr<TLxFormPosition> appPosition;
 };
 

@@ -39,10 +39,10 @@ TOptionsForm::TOptionsForm(QWidget* owner)
 }
 
 void TOptionsForm::FormCreate() {
-    edThumbSize->SetMinValue(60);
-    edThumbSize->SetMaxValue(200);
-    edThumbPadding->SetMinValue(0);
-    edThumbPadding->SetMaxValue(40);
+    edThumbSize->SetMinValue(MinThumbSize);
+    edThumbSize->SetMaxValue(MaxThumbSize);
+    edThumbPadding->SetMinValue(MinThumbPadding);
+    edThumbPadding->SetMaxValue(MaxThumbPadding);
 }
 
 void TOptionsForm::LoadData() {

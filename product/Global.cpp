@@ -115,18 +115,19 @@ void TVelloriaApp::RegisterConfigItems() {
     TLXApplication::RegisterConfigItems();
     TLxConfigItems& items = Configuration().Items;
     items.Add(MakeStringConfig(QStringLiteral("LastFolder"), &LastFolder));
-    items.Add(MakeIntConfig(QStringLiteral("Thumb-Size"), &ThumbSize));
-    items.Add(MakeIntConfig(QStringLiteral("Thumb-Padding"), &ThumbPadding));
+    items.Add(MakeIntConfig(QStringLiteral("Thumb-Size"), &ThumbSize, MinThumbSize, MaxThumbSize));
+    items.Add(MakeIntConfig(QStringLiteral("Thumb-Padding"), &ThumbPadding, MinThumbPadding,
+                            MaxThumbPadding));
     items.Add(MakeBoolConfig(QStringLiteral("Exit-Cleanup"), &ExitCleanup));
 }
 
 void TVelloriaApp::SetThumbSize(qint32 value) {
-    if (value >= 60 && value <= 200)
+    if (value >= MinThumbSize && value <= MaxThumbSize)
         ThumbSize = value;
 }
 
 void TVelloriaApp::SetThumbPadding(qint32 value) {
-    if (value >= 0 && value <= 40)
+    if (value >= MinThumbPadding && value <= MaxThumbPadding)
         ThumbPadding = value;
 }
 

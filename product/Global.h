@@ -45,6 +45,13 @@ private:
     std::unique_ptr<IDesktopWallpaper> FDesktop;
 };
 
+// The thumbnail settings' ranges, both limits included: what the setters and the Options
+// dialog accept, and what a value loaded from the settings file is held to.
+constexpr qint32 MinThumbSize = 60;
+constexpr qint32 MaxThumbSize = 200;
+constexpr qint32 MinThumbPadding = 0;
+constexpr qint32 MaxThumbPadding = 40;
+
 class TVelloriaApp : public TLXApplication {
 public:
     // Creates the records, sets the defaults, the cache folder and the desktop wrapper. Raises
@@ -64,9 +71,9 @@ public:
     QString GetAppName() const override { return QStringLiteral("Velloria"); }
     void RegisterConfigItems() override;
 
-    // Stores the value only when it lies in 60..200.
+    // Stores the value only when it lies in MinThumbSize..MaxThumbSize.
     void SetThumbSize(qint32 value);
-    // Stores the value only when it lies in 0..40.
+    // Stores the value only when it lies in MinThumbPadding..MaxThumbPadding.
     void SetThumbPadding(qint32 value);
     // Copies the desktop's wallpaper and style into the record, whatever the desktop reports,
     // and remembers a file the desktop reported as one of its own.

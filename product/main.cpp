@@ -9,6 +9,7 @@
 #include "Jpeg.h"
 #include "PictureFormats.h"
 #include "ProgramFile.h"
+#include "ProgramIcon.h"
 #include "VelloriaVersion.h"
 
 #include <QApplication>
@@ -63,8 +64,8 @@ int RunProgram() {
     QApplication::setApplicationName(shell.Title);
     // Outside a desktop session Qt knows no icon theme: the commands then take Adwaita's icons.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
-    // The menu entry's icon, from the icon theme it is installed into; the About dialog shows it.
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.ornwick.Velloria")));
+    // Every window and the About dialog show it.
+    QApplication::setWindowIcon(ProgramIcon());
     shell.HelpFile = QStringLiteral("velloria.chm");
     TMainForm mainForm;
     shell.MainForm = &mainForm;

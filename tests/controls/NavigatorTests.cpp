@@ -6,8 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -479,4 +481,112 @@ TEST_F(InsideMountNamespace, DISABLED_FolderOnAVolumeTheComboDoesNotListIsStillE
     EXPECT_EQ(list.Directory(), ram + "/x");
     EXPECT_EQ(combo.Drive(), chosen);
     EXPECT_EQ(FChanges, 1);
+}
+
+namespace {
+// Sends one mouse event to the list's lines as the window system delivers it, at a given time,
+// so that presses close together in time and place count as a double-click.
+void SendMouse(TJvDirectoryListBox& list, QEvent::Type type, const QPoint& at, ulong time) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, at, list.viewport()->mapToGlobal(at), Qt::LeftButton, held, {});
+    event.setTimestamp(time);
+    QCoreApplication::sendEvent(list.viewport(), &event);
+}
+
+// A point on the line's icon, well inside the list's width.
+QPoint OnLine(const TJvDirectoryListBox& list, const QString& path) {
+    const QRect line = list.visualRect(list.model()->index(int(list.Lines().indexOf(path)), 0));
+    return {line.left() + 24, line.center().y()};
+}
+} // namespace
+
+TEST_F(Navigator, DoubleClickOpensTheClickedLineOnlyWithOrWithoutAutoExpand) {
+    for (const bool autoExpand : {true, false}) {
+        SCOPED_TRACE(autoExpand ? "auto-expand" : "no auto-expand");
+        // Enough lines that the rebuild after the first press puts another folder under the
+        // pointer: "sort" is followed by its own sub-folder there.
+        const QString data = Make("data");
+        Make("data/a");
+        Make("data/sort/x.jpg");
+        TJvDirectoryListBox list;
+        list.AutoExpand = autoExpand;
+        list.SetDirectory(data);
+        list.resize(300, 400);
+        list.show();
+        const QPoint at = OnLine(list, data + "/sort");
+        const ulong start = 1000000;
+        SendMouse(list, QEvent::MouseButtonPress, at, start);
+        SendMouse(list, QEvent::MouseButtonRelease, at, start + 20);
+        // The first press's opening runs before the second press arrives, as it does live.
+        QCoreApplication::processEvents();
+        SendMouse(list, QEvent::MouseButtonPress, at, start + 120);
+        SendMouse(list, QEvent::MouseButtonDblClick, at, start + 120);
+        SendMouse(list, QEvent::MouseButtonRelease, at, start + 140);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list.Directory() == data + "/sort"; }, WaitMs))
+            << list.Directory().toStdString();
+        // Nothing else is waiting to open: the list stays in "sort".
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list.Directory(), data + "/sort");
+        QDir(data).removeRecursively();
+    }
+}
+
+TEST_F(Navigator, ClickBelowTheLastLineKeepsTheCurrentFolderHighlighted) {
+    const QString data = Make("data");
+    TJvDirectoryListBox list;
+    list.SetDirectory(data);
+    Count(list);
+    list.resize(300, 400);
+    list.show();
+    const QRect last = list.visualRect(list.model()->index(int(list.Lines().size()) - 1, 0));
+    ASSERT_LT(last.bottom() + 20, list.viewport()->height());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(40, last.bottom() + 20));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list.currentIndex().row(), list.CurrentFolderLine());
+    EXPECT_TRUE(list.selectionModel()->isSelected(list.currentIndex()));
+    EXPECT_EQ(list.Directory(), data);
+    EXPECT_EQ(FChanges, 0);
+}
+
+TEST_F(Navigator, LongNameScrollsSidewaysAndShowsItsWholePathAsToolTip) {
+    const QString name(120, QLatin1Char('n'));
+    const QString data = Make("data");
+    Make("data/" + name);
+    TJvDirectoryListBox list;
+    list.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list.SetDirectory(data);
+    list.resize(197, 300);
+    list.show();
+    QCoreApplication::processEvents();
+    const QModelIndex line = list.model()->index(int(list.Lines().indexOf(data + "/" + name)), 0);
+    ASSERT_TRUE(line.isValid());
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(list.sizeHintForIndex(line).width(), list.fontMetrics().horizontalAdvance(name));
+    EXPECT_EQ(line.data(Qt::ToolTipRole).toString(), data + "/" + name);
+}
+
+TEST_F(Navigator, PathLinesShowTheOpenFolderIconAndSubFoldersTheClosedOne) {
+    const QString data = Make("data");
+    Make("data/sub");
+    TJvDirectoryListBox list;
+    list.SetDirectory(data);
+    list.resize(400, 300);
+    const QImage image = list.viewport()->grab().toImage();
+    const QModelIndex root = list.model()->index(0, 0);
+    const QModelIndex sub = list.model()->index(list.CurrentFolderLine() + 1, 0);
+    ASSERT_EQ(sub.data(Qt::ToolTipRole).toString(), data + "/sub");
+    // The icon's square on an unselected path line and on the unselected sub-folder line.
+    const auto icon = [&](const QModelIndex& index, int x) {
+        const QRect line = list.visualRect(index);
+        return image.copy(line.left() + x, line.top() + (line.height() - 16) / 2, 16, 16);
+    };
+    const QImage open = icon(root, 2);
+    const QImage closed = icon(sub, 6 + 4 * int(data.count('/') + 1));
+    // Both squares hold an icon, and not the same one.
+    QImage blank(16, 16, image.format());
+    blank.fill(list.palette().color(QPalette::Base));
+    EXPECT_NE(open, blank);
+    EXPECT_NE(closed, blank);
+    EXPECT_NE(open, closed);
 }

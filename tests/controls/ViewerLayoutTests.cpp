@@ -255,12 +255,41 @@ TEST(ViewerLayout, DrawItemHookSeesEachCellInView) {
     const QImage image = Grab(*viewer);
     QList<int> inView;
     for (int i = 0; i < viewer->Count(); ++i)
-        if (viewer->ItemRect(i).intersects(viewer->viewport()->rect()))
+        if (viewer->ItemRect(i).united(viewer->TextRect(i)).intersects(viewer->viewport()->rect()))
             inView << i;
     EXPECT_EQ(drawn, inView);
     EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).topLeft())), QColor(128, 128, 128));
     EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).center())), QColor(Qt::red));
     EXPECT_EQ(QColor(image.pixel(viewer->ItemRect(0).topLeft() + QPoint(1, 1))), QColor(Qt::green));
+}
+
+// A row scrolled until only its caption band shows is still drawn, caption and all.
+TEST(ViewerLayout, RowWhoseCaptionAloneShowsIsStillDrawn) {
+    QTemporaryDir dir;
+    WriteBmps(dir, 40);
+    auto viewer = ShownViewer(QSize(433, 470));
+    viewer->SetDirectory(dir.path());
+    ASSERT_TRUE(WaitForVerticalBar(*viewer));
+    const int below = viewer->ItemRect(0).bottom() + 1;
+    for (const int past : {0, 1, viewer->TextRect(0).height() / 3}) {
+        SCOPED_TRACE(past);
+        viewer->verticalScrollBar()->setValue(below + past);
+        ASSERT_LT(viewer->ItemRect(0).bottom(), 0);
+        const QRect caption = viewer->TextRect(0).intersected(viewer->viewport()->rect());
+        ASSERT_FALSE(caption.isEmpty());
+        QList<int> drawn;
+        viewer->OnDrawItem = [&](TJvCustomItemViewer*, int index, TCustomDrawState, QPainter&,
+                                 const QRect&, const QRect&) { drawn << index; };
+        const QImage image = Grab(*viewer);
+        EXPECT_TRUE(drawn.contains(0));
+        // Some of the caption's text shows in the band.
+        const QRgb ground = image.pixel(caption.topLeft());
+        bool text = false;
+        for (int y = caption.top(); y <= caption.bottom(); ++y)
+            for (int x = caption.left(); x <= caption.right(); ++x)
+                text = text || image.pixel(x, y) != ground;
+        EXPECT_TRUE(text);
+    }
 }
 
 // With HotTrack, the cell under the pointer gets the hot frame in place of the grey one.

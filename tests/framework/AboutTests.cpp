@@ -3,6 +3,7 @@
 // private flag.
 #include "../HelpCatcher.h"
 #include "FLXAbout.h"
+#include "Help.h"
 #include "LXApps.h"
 #include "LXControls.h"
 #include "LXVerLabel.h"
@@ -207,6 +208,16 @@ TEST(AboutForm, TextsComeFromTheProgramFile) {
     EXPECT_TRUE(form.CWebURL->LinkTo().startsWith("https://"));
     EXPECT_EQ(form.BtnOk->Kind(), TLxButton::bkOK);
     EXPECT_EQ(form.HelpContext(), 30500);
+}
+
+// F1 anywhere in the dialog opens its page, as in every window.
+TEST(AboutForm, F1OpensItsPage) {
+    THelpCatcher browser;
+    TLXAboutForm form;
+    form.show();
+    QTest::keyClick(form.BtnOk, Qt::Key_F1);
+    QTest::keyClick(&form, Qt::Key_F1);
+    EXPECT_EQ(browser.Urls, (QList<QUrl>{HelpPageUrl(30500), HelpPageUrl(30500)}));
 }
 
 TEST(AboutForm, ControlsInTheirPlacesAndFonts) {

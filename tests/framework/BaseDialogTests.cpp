@@ -4,8 +4,12 @@
 #include "FBaseDialog.h"
 #include "Help.h"
 #include "LxButtons.h"
+#include "LxHelp.h"
+
+#include <QTemporaryDir>
 
 #include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -284,4 +288,35 @@ TEST(MessageBox, FormatReplacesPlaceholdersInOnePass) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatMessage(QString::fromLatin1(c.Format), c.Arguments), c.Text) << c.Format;
+}
+
+// With no browser on the machine (an empty PATH: nothing Qt could start), every way into the
+// help ends in an error box that names the page, so the person can open it by hand; with one,
+// the page opens and no box shows.
+TEST(Help, NoBrowserSaysSoInABoxNamingThePage) {
+    const QByteArray savedPath = qgetenv("PATH");
+    QTemporaryDir nothing;
+    qputenv("PATH", nothing.path().toUtf8());
+    TMessageBoxWatcher boxes;
+    boxes.Answer = [](QMessageBox& box) { Press(box, "OK"); };
+    TTestDialog dialog;
+    dialog.SetHelpContext(2000);
+    WhenShown(dialog, [&] {
+        QTest::mouseClick(dialog.BtnHelp, Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_F1);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    dialog.Execute();
+    OpenHelp(0);
+    qputenv("PATH", savedPath);
+    ASSERT_EQ(boxes.Seen.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QString page = HelpPageUrl(i < 2 ? 2000 : 0).toLocalFile();
+        EXPECT_TRUE(boxes.Seen[i].Text.contains(page)) << boxes.Seen[i].Text.toStdString();
+        EXPECT_EQ(boxes.Seen[i].Icon, QMessageBox::Critical);
+    }
+    THelpCatcher browser;
+    OpenHelp(2000);
+    EXPECT_EQ(boxes.Seen.size(), 3);
+    EXPECT_EQ(browser.Urls, QList<QUrl>{HelpPageUrl(2000)});
 }

@@ -246,3 +246,42 @@ TEST(RegistryWithoutHome, RefusesAndNamesWhatIsMissing) {
     qputenv("HOME", savedHome);
     qputenv("XDG_CONFIG_HOME", savedConfigHome);
 }
+
+// Absurd and boundary values in a hand-edited file, each loaded by a fresh registry into
+// settings held to the thumbnail ranges; an item without a range takes the value as stored.
+TEST_F(Registry, RangedWholeNumbersLoadHeldToTheirLimits) {
+    struct Case {
+        const char* Stored;
+        qint32 Size;
+        qint32 Padding;
+    };
+    const Case cases[] = {{"-100", 60, 0},
+                          {"2147483647", 200, 40},
+                          {"1000000000", 200, 40},
+                          {"59", 60, 40},
+                          {"60", 60, 40},
+                          {"200", 200, 40},
+                          {"201", 200, 40},
+                          {"40", 60, 40},
+                          {"41", 60, 40},
+                          {"-1", 60, 0},
+                          {"0", 60, 0},
+                          {"120", 120, 40}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Stored);
+        Config = std::make_unique<TLXConfiguration>();
+        Config->SetAppName("Velloria");
+        qint32 unranged = 0;
+        ThumbSize = 100;
+        ThumbPadding = 4;
+        Config->Items.Add(MakeIntConfig("Thumb-Size", &ThumbSize, 60, 200));
+        Config->Items.Add(MakeIntConfig("Thumb-Padding", &ThumbPadding, 0, 40));
+        Config->Items.Add(MakeIntConfig("Other", &unranged));
+        Store(QByteArray("[LXS:CONFIG:HEADER]\r\nSchemaVersion=1\r\n[Velloria]\r\nThumb-Size=") +
+              c.Stored + "\r\nThumb-Padding=" + c.Stored + "\r\nOther=" + c.Stored + "\r\n");
+        Config->Load();
+        EXPECT_EQ(ThumbSize, c.Size);
+        EXPECT_EQ(ThumbPadding, c.Padding);
+        EXPECT_EQ(unranged, QByteArray(c.Stored).toInt());
+    }
+}

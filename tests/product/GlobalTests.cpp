@@ -120,7 +120,7 @@ TEST_F(Product, SettersTestTheirRanges) {
     EXPECT_EQ(App->ThumbPadding, 0);
 }
 
-TEST_F(Product, SettingsLoadAsStoredWithoutRangeTest) {
+TEST_F(Product, SettingsLoadHeldToTheSettersRanges) {
     const QString folder = Home.path() + "/config/Ornwick/Velloria/";
     QDir().mkpath(folder);
     Write(folder + "product_tests.ini",
@@ -128,12 +128,13 @@ TEST_F(Product, SettingsLoadAsStoredWithoutRangeTest) {
           "Thumb-Padding=99\r\nExit-Cleanup=1\r\nLastFolder=\"/home/me/My Pictures\"\r\n");
     App->Parameters = QStringList{};
     App->Initialize();
-    EXPECT_EQ(App->ThumbSize, 20);
-    EXPECT_EQ(App->ThumbPadding, 99);
+    // Out of range in the file: held to the nearer limit, as the Options dialog would show it.
+    EXPECT_EQ(App->ThumbSize, 60);
+    EXPECT_EQ(App->ThumbPadding, 40);
     EXPECT_TRUE(App->ExitCleanup);
     EXPECT_EQ(App->LastFolder, "/home/me/My Pictures");
     App->SetThumbSize(30);
-    EXPECT_EQ(App->ThumbSize, 20);
+    EXPECT_EQ(App->ThumbSize, 60);
     App->Finalize();
     TLxConfigItems& items = Configuration().Items;
     QStringList names;
@@ -146,7 +147,7 @@ TEST_F(Product, SettingsLoadAsStoredWithoutRangeTest) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(
-        text.endsWith("[Velloria]\r\nThumb-Size=20\r\nThumb-Padding=99\r\nExit-Cleanup=1\r\n"
+        text.endsWith("[Velloria]\r\nThumb-Size=60\r\nThumb-Padding=40\r\nExit-Cleanup=1\r\n"
                       "LastFolder=\"/home/me/My Pictures\"\r\nSessionInfo=" +
                       text.mid(text.indexOf("SessionInfo=") + 12, 56) + "\r\n\r\n"))
         << text.constData();

@@ -2,6 +2,7 @@
 // rule, when the commands are enabled, what Change, Restore, View and Options do, and the
 // selection a click on empty space keeps.
 
+#include "../HelpCatcher.h"
 #include "../ModalLoop.h"
 #include "../TestXvfb.h"
 #include "AppShell.h"
@@ -10,6 +11,8 @@
 #include "FMain.h"
 #include "FOptions.h"
 #include "Global.h"
+#include "Help.h"
+#include "JvDirectoryListBox.h"
 #include "JvImagesViewer.h"
 #include "LxButtons.h"
 #include "PictureFormats.h"
@@ -20,6 +23,7 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,4 +234,127 @@ TEST_F(MainForm, ClosingStoresTheFolderAndCleansTheCacheWhenAskedWithoutRefusing
     EXPECT_TRUE(Form->close());
     EXPECT_EQ(App->LastFolder, Pictures);
     EXPECT_FALSE(QFile::exists(App->CacheFolder + "/VL%old.bmp"));
+}
+
+// Without a last folder, the list and the grid show the same folder: the user's Pictures folder,
+// or the current folder when there is none. The list starts on the current folder, so the
+// second case is the one where the list has nothing to change.
+TEST_F(MainForm, FirstStartListsThePicturesFolderOrElseTheCurrentFolder) {
+    const QByteArray savedHome = qgetenv("HOME");
+    const QString savedCurrent = QDir::currentPath();
+    const QString userPictures = Home.path() + "/Pictures";
+    for (const bool hasPicturesFolder : {true, false}) {
+        SCOPED_TRACE(hasPicturesFolder ? "Pictures folder" : "no Pictures folder");
+        qputenv("HOME", Home.path().toUtf8());
+        if (hasPicturesFolder) {
+            QDir().mkpath(userPictures);
+            ASSERT_TRUE(QFile::copy(Path("red.bmp"), userPictures + "/red.bmp"));
+        }
+        ASSERT_TRUE(QDir::setCurrent(Pictures));
+        Form = std::make_unique<TMainForm>();
+        Shell->MainForm = Form.get();
+        App->LastFolder.clear();
+        Show();
+        const QString expected = hasPicturesFolder ? userPictures : Pictures;
+        EXPECT_EQ(Form->lbFolders->Directory(), expected);
+        EXPECT_EQ(Form->ctlThumbnails->Directory(), expected);
+        EXPECT_EQ(Form->ctlThumbnails->Count(), hasPicturesFolder ? 1 : 3);
+        EXPECT_EQ(Status(), expected);
+        QDir(userPictures).removeRecursively();
+    }
+    qputenv("HOME", savedHome);
+    QDir::setCurrent(savedCurrent);
+}
+
+// F5 lists the folder again at once; changes to the folder's files show by themselves, a burst
+// of them refreshing once rather than once per file. The selection follows its file by name.
+TEST_F(MainForm, RefreshAndFolderChangesShowNewFilesAndKeepTheSelectionByName) {
+    Show();
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    const auto selected = [&] {
+        const int index = Form->ctlThumbnails->SelectedIndex();
+        return index < 0 ? QString() : Form->ctlThumbnails->Items(index)->FileName();
+    };
+    Form->ctlThumbnails->SetSelectedIndex(1);
+    ASSERT_EQ(selected(), Path("green.bmp"));
+    ASSERT_TRUE(QFile::copy(Path("red.bmp"), Path("aqua.bmp")));
+    QTest::keyClick(Form.get(), Qt::Key_F5);
+    EXPECT_EQ(Form->ctlThumbnails->Count(), 4);
+    EXPECT_EQ(selected(), Path("green.bmp"));
+
+    int scans = 0;
+    Form->ctlThumbnails->OnLoadBegin = [&](TJvImagesViewer*) { ++scans; };
+    ASSERT_TRUE(QFile::remove(Path("blue.bmp")));
+    EXPECT_TRUE(Idle([&] { return Form->ctlThumbnails->Count() == 3; }));
+    EXPECT_EQ(selected(), Path("green.bmp"));
+
+    constexpr int burst = 20;
+    scans = 0;
+    for (int i = 0; i < burst; ++i)
+        ASSERT_TRUE(QFile::copy(Path("red.bmp"), Path(QString("burst%1.bmp").arg(i))));
+    EXPECT_TRUE(Idle([&] { return Form->ctlThumbnails->Count() == 3 + burst; }));
+    EXPECT_LT(scans, burst);
+    EXPECT_EQ(selected(), Path("green.bmp"));
+
+    // The selected file itself goes: nothing is selected.
+    ASSERT_TRUE(QFile::remove(Path("green.bmp")));
+    EXPECT_TRUE(Idle([&] { return Form->ctlThumbnails->Count() == 2 + burst; }));
+    EXPECT_EQ(Form->ctlThumbnails->SelectedIndex(), -1);
+    // The menu offers the command too.
+    QStringList menus;
+    for (QAction* menu : Form->tbMenu->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Wallpaper", "&Tools", "&Help"}));
+}
+
+// F1 opens the page of the window in use: the main window, the image viewer, Options (About's
+// page is checked with the About dialog, which needs a program file with version information).
+TEST_F(MainForm, F1OpensThePageOfEachWindow) {
+    THelpCatcher browser;
+    Show();
+    QTest::keyClick(Form->ctlThumbnails, Qt::Key_F1);
+    Image->show();
+    QTest::keyClick(Image.get(), Qt::Key_F1);
+    Image->hide();
+    // Options runs modally: F1 from inside its loop, then Escape closes it.
+    QTimer::singleShot(0, Form.get(), [&] {
+        QWidget* dialog = nullptr;
+        ASSERT_TRUE(Idle([&] { return (dialog = QApplication::activeModalWidget()); }));
+        ASSERT_NE(qobject_cast<TOptionsForm*>(dialog), nullptr);
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_F1);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    Form->cmdToolsOptions->trigger();
+    // Help > Contents opens the contents page.
+    ASSERT_TRUE(Idle([&] { return Form->cmdHelpContents->isEnabled(); }));
+    Form->cmdHelpContents->trigger();
+    QStringList pages;
+    for (const QUrl& url : browser.Urls)
+        pages << url.toLocalFile();
+    QStringList expected;
+    for (const int context : {1000, 2100, 2000, 0})
+        expected << HelpPageUrl(context).toLocalFile();
+    EXPECT_EQ(pages.join('\n').toStdString(), expected.join('\n').toStdString());
+}
+
+// While the image viewer is the active window: Escape closes it, and the wallpaper keys do what
+// they do in the main window.
+TEST_F(MainForm, ImageViewerTakesEscapeAndTheWallpaperKeys) {
+    Show();
+    Form->ctlThumbnails->SetSelectedIndex(2);
+    ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperView->isEnabled(); }));
+    Form->cmdWallpaperView->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ImageForm));
+    QTest::keyClick(ImageForm, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(Desktop(), qMakePair(Path("red.bmp"), int(wsTiled)));
+    ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperRestore->isEnabled(); }));
+    QTest::keyClick(ImageForm, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), int(wsStretched)));
+    Form->ctlThumbnails->SetSelectedIndex(0);
+    ASSERT_TRUE(Idle([&] { return Status() == Path("blue.bmp"); }));
+    QTest::keyClick(ImageForm, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(ImageForm->windowTitle(), "blue.bmp");
+    QTest::keyClick(ImageForm, Qt::Key_Escape);
+    EXPECT_FALSE(ImageForm->isVisible());
 }

@@ -90,43 +90,61 @@ TEST_F(Options, FocusStartsAtTheSizeAndTabFollowsTheControls) {
                                form.BtnOk, form.BtnCancel, form.BtnHelp, form.edThumbSize}));
 }
 
-TEST_F(Options, TypingCropsToTheLimitsAtOnce) {
+// Digits typed stay as they are, so that 120 can be typed over 100 digit by digit; the field
+// crops when the focus leaves, and OK stores the cropped value whether or not it left.
+TEST_F(Options, TypedDigitsStayUntilTheFocusLeavesAndOkStoresThemCropped) {
     const struct {
         const char* Keys;
         bool Size;
-        const char* Shown;
+        const char* Typed;
+        const char* Left;
         qint32 Stored;
     } cases[] = {
-        // Each key is cropped at once: 3 shows 60, then 600 shows 200.
-        {"5", true, "60", 60},
-        {"300", true, "200", 200},
-        {"70", true, "200", 200},
-        {"abc", true, "100", 100},
+        {"120", true, "120", "120", 120},
+        {"199", true, "199", "199", 199},
+        {"5", true, "5", "60", 60},
+        {"59", true, "59", "60", 60},
+        {"60", true, "60", "60", 60},
+        {"200", true, "200", "200", 200},
+        {"201", true, "201", "200", 200},
+        {"abc", true, "100", "100", 100},
         // Signs alone are no number: they stay, and read as the minimum; at most 4 characters.
-        {"----5", true, "----", 60},
-        {"", true, "", 60},
-        {"50", false, "40", 40},
-        {"-3", false, "0", 0},
-        {"12", false, "12", 12},
-        {"x", false, "4", 4},
+        {"----5", true, "----", "----", 60},
+        {"", true, "", "", 60},
+        {"12", false, "12", "12", 12},
+        {"41", false, "41", "40", 40},
+        {"-3", false, "-3", "0", 0},
+        {"x", false, "4", "4", 4},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Keys);
-        App->ThumbSize = 100;
-        App->ThumbPadding = 4;
-        TOptionsForm form;
-        TSpinEdit* field = c.Size ? form.edThumbSize : form.edThumbPadding;
-        QString shown;
-        WhenShown(form, [&] {
-            TypeOver(field, QString::fromLatin1(c.Keys));
-            if (QString::fromLatin1(c.Keys).isEmpty())
-                QTest::keyClick(field, Qt::Key_Delete);
-            shown = Text(field);
-            QTest::mouseClick(form.BtnOk, Qt::LeftButton);
-        });
-        EXPECT_TRUE(form.Execute());
-        EXPECT_EQ(shown, c.Shown);
-        EXPECT_EQ(c.Size ? App->ThumbSize : App->ThumbPadding, c.Stored);
+        for (const bool leave : {true, false}) {
+            SCOPED_TRACE(std::string(c.Keys) + (leave ? " then Tab" : " then Enter"));
+            App->ThumbSize = 100;
+            App->ThumbPadding = 4;
+            TOptionsForm form;
+            TSpinEdit* field = c.Size ? form.edThumbSize : form.edThumbPadding;
+            QString typed, left;
+            WhenShown(form, [&] {
+                // Focus moves, and the field hears of it, only in the active window.
+                form.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+                TypeOver(field, QString::fromLatin1(c.Keys));
+                if (QString::fromLatin1(c.Keys).isEmpty())
+                    QTest::keyClick(field, Qt::Key_Delete);
+                typed = Text(field);
+                if (leave) {
+                    QTest::keyClick(field, Qt::Key_Tab);
+                    left = Text(field);
+                }
+                QTest::keyClick(form.focusWidget(), Qt::Key_Return);
+            });
+            EXPECT_TRUE(form.Execute());
+            EXPECT_EQ(typed.toStdString(), c.Typed);
+            if (leave) {
+                EXPECT_EQ(left.toStdString(), c.Left);
+            }
+            EXPECT_EQ(c.Size ? App->ThumbSize : App->ThumbPadding, c.Stored);
+        }
     }
 }
 

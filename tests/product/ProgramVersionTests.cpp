@@ -1,7 +1,10 @@
-// The program carries the project's version information in its file.
+// The program carries the project's version information and its own icon.
+#include "ProgramIcon.h"
 #include "VelloriaVersion.h"
 #include "VersionInfo.h"
 
+#include <QImage>
+#include <QPixmap>
 #include <gtest/gtest.h>
 
 TEST(ProgramVersion, ProgramFileCarriesTheProjectVersion) {
@@ -20,4 +23,21 @@ TEST(ProgramVersion, ProgramFileCarriesTheProjectVersion) {
     const bool debugBuild = true;
 #endif
     EXPECT_EQ((info.EffectiveFlags() & VS_FF_DEBUG) != 0, debugBuild);
+}
+
+// The program's icon is built in: with no icon theme holding it (a run from the build folder),
+// it is the rendering of the program's own SVG, at each size the theme would have.
+TEST(ProgramIcon, BuiltInRenderingsWhenNoThemeHoldsTheIcon) {
+    ASSERT_TRUE(QIcon::fromTheme(QStringLiteral("com.ornwick.Velloria")).isNull())
+        << "an installed copy would be preferred; this test needs a machine without one";
+    const QIcon icon = ProgramIcon();
+    for (const int size : {16, 32, 48, 256}) {
+        SCOPED_TRACE(size);
+        const QImage rendering(QStringLiteral(VELLORIA_BINARY_DIR "/data/icons/%1x%1/"
+                                                                  "com.ornwick.Velloria.png")
+                                   .arg(size));
+        ASSERT_FALSE(rendering.isNull());
+        EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  rendering.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
 }

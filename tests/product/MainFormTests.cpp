@@ -347,10 +347,10 @@ TEST_F(MainForm, ImageViewerTakesEscapeAndTheWallpaperKeys) {
     Form->cmdWallpaperView->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowActive(ImageForm));
     QTest::keyClick(ImageForm, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_EQ(Desktop(), qMakePair(Path("red.bmp"), int(wsTiled)));
+    EXPECT_EQ(Desktop(), qMakePair(Path("red.bmp"), wsTiled));
     ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperRestore->isEnabled(); }));
     QTest::keyClick(ImageForm, Qt::Key_R, Qt::ControlModifier);
-    EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), int(wsStretched)));
+    EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), wsStretched));
     Form->ctlThumbnails->SetSelectedIndex(0);
     ASSERT_TRUE(Idle([&] { return Status() == Path("blue.bmp"); }));
     QTest::keyClick(ImageForm, Qt::Key_V, Qt::ControlModifier);

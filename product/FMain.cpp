@@ -248,6 +248,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     });
 }
 
+void TMainForm::OpenFolder(const QString& folder) {
+    if (!folder.isEmpty())
+        lbFolders->SetDirectory(folder);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void TMainForm::lbFoldersChange() {
     ctlThumbnails->SetDirectory(lbFolders->Directory());
     appStatusBar->showMessage(lbFolders->Directory());

@@ -10,6 +10,7 @@
 #include "FMain.h"
 #include "FOptions.h"
 #include "Global.h"
+#include "JvDirectoryListBox.h"
 #include "JvImagesViewer.h"
 #include "LxButtons.h"
 #include "PictureFormats.h"
@@ -157,6 +158,20 @@ TEST_F(MainForm, RestorePutsBackTheStartUpStyleWhateverTheStyleChoiceShows) {
         Form->cmdWallpaperRestore->trigger();
         EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), int(wsStretched)));
     }
+}
+
+// A second start hands its folder over: the window shows it and comes forward.
+TEST_F(MainForm, OpenFolderShowsTheFolderAndBringsTheWindowForward) {
+    QDir().mkpath(Home.path() + "/other");
+    Show();
+    Form->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->isMinimized(); }));
+    Form->OpenFolder(Home.path() + "/other");
+    EXPECT_EQ(Form->lbFolders->Directory(), Home.path() + "/other");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Form->isMinimized(); }));
+    Form->OpenFolder(QString());
+    EXPECT_EQ(Form->lbFolders->Directory(), Home.path() + "/other")
+        << "no folder keeps the shown one";
 }
 
 TEST_F(MainForm, OptionsConfirmedResizeTheCellsAtOnceAndCancelledChangeNothing) {

@@ -17,11 +17,13 @@ public:
     // The adapter's short name: "gnome", "mate", "cinnamon", "xfce", "kde", "sway", "x11-root"
     // or "none".
     virtual QString Name() const = 0;
-    // Fills in the wallpaper file and style in force and returns true. When the desktop cannot
-    // be asked, returns false with an empty file name and wsCentered.
+    // Fills in the wallpaper file and style in force and returns true; an empty file name when
+    // the desktop shows no picture. When the desktop cannot be asked, returns false with an
+    // empty file name and wsCentered.
     virtual bool GetWallpaper(QString& fileName, int& style) = 0;
-    // Makes the file the wallpaper in the given style (a code outside 0..2 means centred).
-    // Returns false when the desktop refused or could not be reached.
+    // Makes the file the wallpaper in the given style (a code outside 0..2 means centred); an
+    // empty file name takes the picture away, leaving the desktop's plain background. Returns
+    // false when the desktop refused or could not be reached.
     virtual bool SetWallpaper(const QString& fileName, int style) = 0;
     // Puts the last wallpaper set back where the desktop does not keep it across sessions
     // (root window, swaybg). Elsewhere the desktop keeps it and this does nothing but return

@@ -59,6 +59,8 @@ QString TSwaybgWallpaper::Name() const {
 }
 
 bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, int style) {
+    if (fileName.isEmpty())
+        return ClearWallpaper();
     QString error;
     if (!ReadablePicture(fileName, error))
         return Failed(error);
@@ -76,6 +78,17 @@ bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, int style) {
     }
     // The old instance goes only once the new one shows the picture and is on record.
     if (hadPrevious && previous.Process != started)
+        FRunner->Stop(previous.Process, Program);
+    return Succeeded();
+}
+
+bool TSwaybgWallpaper::ClearWallpaper() {
+    TWallpaperState previous;
+    const bool hadPrevious = LoadWallpaperState(FStateFolder, previous);
+    // On record first: a swaybg stopped without it would be started again by the next Restore.
+    if (!Remember(QString(), wsCentered))
+        return false;
+    if (hadPrevious && previous.Process.Pid != 0)
         FRunner->Stop(previous.Process, Program);
     return Succeeded();
 }

@@ -309,12 +309,15 @@ void TMainForm::cmdWallpaperChangeExecute() {
     chosen.FileName = ctlThumbnails->Items(ctlThumbnails->SelectedIndex())->FileName();
     chosen.Style = quint8(cbxStyle->currentIndex());
     VelloriaApp->ApplyWallpaper(chosen);
+    // Shown is changed: Restore stays the way back even when the choice is not kept for later.
     FWallpaperChanged = true;
+    VelloriaApp->ReportDesktopNotice();
 }
 
 void TMainForm::cmdWallpaperRestoreExecute() {
     VelloriaApp->ApplyWallpaper(*VelloriaApp->StartupWallpaper);
     FWallpaperChanged = false;
+    VelloriaApp->ReportDesktopNotice();
 }
 
 void TMainForm::cmdToolsOptionsExecute() {

@@ -32,6 +32,10 @@ public:
     // Why the last GetWallpaper, SetWallpaper or Restore that returned false failed, in words a
     // person can act on (the desktop's own answer where it gave one); empty after a success.
     QString LastError() const { return FLastError; }
+    // What went wrong beside the wallpaper this adapter set last, which a person should still
+    // hear of (it is shown but will not come back at the next login); empty when nothing did.
+    // Only a successful set changes it.
+    QString LastNotice() const { return FLastNotice; }
 
 protected:
     // Records the reason and gives back false, for "return Failed(...)".
@@ -44,8 +48,14 @@ protected:
         FLastError.clear();
         return true;
     }
+    // Clears the reason, replaces the notice and gives back true.
+    bool SucceededWithNotice(const QString& notice) {
+        FLastNotice = notice;
+        return Succeeded();
+    }
 
     QString FLastError;
+    QString FLastNotice;
 };
 
 // A service's own values for tiled, centred and stretched, in that order.

@@ -280,6 +280,30 @@ TEST_F(EndToEnd, APersonBrowsesChangesRestoresViewsEditsCleansAndExits) {
     EXPECT_TRUE(Program.waitForFinished(Deadline));
 }
 
+// Another setter (nitrogen, the real one) put its picture on the screen since Velloria last set
+// one: get names nitrogen's file, and Restore brings back exactly what was shown at start-up,
+// not Velloria's own earlier choice.
+TEST_F(EndToEnd, RestoreBringsBackWhatAnotherSetterShowed) {
+    const QString desktopTool = VELLORIA_BINARY_DIR "/tools/velloria-desktop";
+    ASSERT_EQ(Run(desktopTool, {"set", Home.path() + "/start.bmp", "centered"}),
+              Home.path() + "/start.bmp");
+    WritePicture(Home.path() + "/nebula.png", Blue, "PNG");
+    ASSERT_EQ(RunToEnd("nitrogen", {"--save", "--set-zoom-fill", Home.path() + "/nebula.png"}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RootShows(Blue, true); }, Deadline));
+    EXPECT_EQ(Run(desktopTool, {"get"}), "centered\t" + Home.path() + "/nebula.png");
+
+    const QString main = Start({Pictures});
+    const QPoint second(213 + 2 + 54 + 112, 26 + 2 + 54);
+    ASSERT_TRUE(WaitForColour(main, second, Red));
+    ClickAt(main, second);
+    Keys({"ctrl+w"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RootShows(Red, true); }, Deadline));
+    Keys({"ctrl+r"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RootShows(Blue, true); }, Deadline));
+    EXPECT_EQ(Run(desktopTool, {"get"}), "centered\t" + Home.path() + "/nebula.png");
+    EXPECT_EQ(Exit(), 0);
+}
+
 // Settings that cannot be written at exit are told in a box before the program ends, and the
 // exit status says so; a termination signal (a logout) ends it without a box.
 TEST_F(EndToEnd, SettingsThatCannotBeSavedAreToldBeforeTheEnd) {

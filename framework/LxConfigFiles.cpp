@@ -222,11 +222,11 @@ void TLxConfigFile::UpdateFile() {
                 QStringLiteral("Unable to create configuration folder: %1").arg(folder));
         QString reason;
         if (!WriteFileAtomically(FileName(), Text(), reason)) {
-            std::fprintf(stderr, "velloria: cannot save %s: %s\n",
-                         QFile::encodeName(FileName()).constData(),
-                         reason.toLocal8Bit().constData());
+            FSaveError = QStringLiteral("cannot save %1: %2").arg(FileName(), reason);
+            std::fprintf(stderr, "velloria: %s\n", FSaveError.toLocal8Bit().constData());
             return;
         }
+        FSaveError.clear();
         FLoadTime = Now();
     }
     FModified = false;

@@ -104,8 +104,10 @@ public:
     // is a symbolic link) is written to a temporary file and renamed over the old one, keeping its
     // mode. Raises "Unable to create configuration folder:
     // %s" when the folder cannot be made; a failed write is reported on standard error and leaves
-    // the file modified for the next try.
+    // the file modified for the next try, its reason in SaveError.
     void UpdateFile();
+    // Why the last write failed (the file and the system's reason); empty once one succeeded.
+    const QString& SaveError() const { return FSaveError; }
     // A new handle on the section.
     ILxConfigSectionPtr GetSection(const QString& name);
 
@@ -125,6 +127,7 @@ private:
     bool FReadOnly = false;
     int FSectionRefs = 0;
     TDateTime FLoadTime = 0;
+    QString FSaveError;
 };
 
 // The handle class behind ILxConfigSection.

@@ -83,6 +83,10 @@ void TLXConfiguration::Save() {
     section.Release();
 }
 
+QString TLXConfiguration::SaveError() const {
+    return FFile ? FFile->SaveError() : QString();
+}
+
 TLXConfiguration& Configuration() {
     // Never destroyed: the registry outlives every user until the process ends.
     static TLXConfiguration* instance = nullptr;

@@ -39,6 +39,8 @@ public:
     void Load();
     // Saves every registered setting and writes the file.
     void Save();
+    // Why the open file could not be written at its last save; empty when it was, or none is open.
+    QString SaveError() const;
     // Recomputes FileName from the callback or the path rule.
     void ComputeFileName();
 

@@ -149,11 +149,15 @@ QString LastChanceText(const std::exception& error) {
 }
 
 void ShowLastChance(const std::exception& error) {
-    const QString text = LastChanceText(error);
+    ShowClosingReport(QMessageBox::Critical, QStringLiteral("Application Error"),
+                      LastChanceText(error));
+}
+
+void ShowClosingReport(QMessageBox::Icon icon, const QString& title, const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || TerminationRequested())
         return;
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), text);
+    QMessageBox box(icon, title, text);
     const auto notifier = NewSignalNotifier();
     if (notifier)
         QObject::connect(notifier.get(), &QSocketNotifier::activated, &box, &QMessageBox::reject);

@@ -4,6 +4,7 @@
 // report, and closing the main form on SIGTERM, SIGINT and SIGHUP.
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -86,5 +87,9 @@ QString LastChanceText(const std::exception& error);
 // "Application Error" when a display is open and no termination was asked for; a termination
 // signal closes that box.
 void ShowLastChance(const std::exception& error);
+// Tells the person something that goes wrong as the program ends: always on standard error, and
+// in a box of the given icon and title when a display is open and no termination was asked for
+// (a logout does not wait for a box); a termination signal closes that box.
+void ShowClosingReport(QMessageBox::Icon icon, const QString& title, const QString& text);
 // True when an X or Wayland display can be opened (or Qt was told to use another platform).
 bool DisplayAvailable();

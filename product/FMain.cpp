@@ -278,6 +278,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     });
 }
 
+void TMainForm::OpenFolder(const QString& folder) {
+    if (!folder.isEmpty())
+        lbFolders->SetDirectory(folder);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void TMainForm::lbFoldersChange() {
     ctlThumbnails->SetDirectory(lbFolders->Directory());
     WatchFolder(lbFolders->Directory());
@@ -346,12 +355,15 @@ void TMainForm::cmdWallpaperChangeExecute() {
     chosen.FileName = ctlThumbnails->Items(ctlThumbnails->SelectedIndex())->FileName();
     chosen.Style = ValidStyle(cbxStyle->currentIndex());
     VelloriaApp->ApplyWallpaper(chosen);
+    // Shown is changed: Restore stays the way back even when the choice is not kept for later.
     FWallpaperChanged = true;
+    VelloriaApp->ReportDesktopNotice();
 }
 
 void TMainForm::cmdWallpaperRestoreExecute() {
     VelloriaApp->ApplyWallpaper(*VelloriaApp->StartupWallpaper);
     FWallpaperChanged = false;
+    VelloriaApp->ReportDesktopNotice();
 }
 
 void TMainForm::cmdToolsOptionsExecute() {

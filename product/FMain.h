@@ -55,6 +55,9 @@ public:
     QString StartFolder;
 
     bool WallpaperChanged() const { return FWallpaperChanged; }
+    // Another start of the program handed over: shows the folder (none: keeps the current one)
+    // and brings the window forward, restored when it was minimised.
+    void OpenFolder(const QString& folder);
 
     // The handlers, public so that the window can be driven as a person would drive it.
     void FormShow();

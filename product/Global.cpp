@@ -86,6 +86,10 @@ QString TActiveDesktop::LastError() const {
     return FDesktop ? FDesktop->LastError() : QStringLiteral("no supported desktop was found");
 }
 
+QString TActiveDesktop::LastNotice() const {
+    return FDesktop ? FDesktop->LastNotice() : QString();
+}
+
 // ---- TVelloriaApp ----
 
 TVelloriaApp::TVelloriaApp()
@@ -137,6 +141,13 @@ void TVelloriaApp::ReadWallpaper(TLxWallpaper& wallpaper) {
 }
 
 void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
+    // No picture at start-up: putting that back means clearing it, not converting a nameless file.
+    if (wallpaper.FileName.isEmpty()) {
+        if (!ActiveDesktop->SetWallpaper(QString(), wallpaper.Style))
+            throw DesktopError(QStringLiteral("The desktop did not take the wallpaper away"),
+                               ActiveDesktop->LastError());
+        return;
+    }
     // The desktop's own file may be any format it reads (PNG, SVG, an XML slideshow) and goes
     // back unchanged, so that the desktop can restore what it kept beside it.
     const bool desktopFile = FDesktopFiles.contains(wallpaper.FileName);
@@ -156,6 +167,12 @@ void TVelloriaApp::ApplyWallpaper(TLxWallpaper& wallpaper) {
     wallpaper.FileName = cacheName;
     if (!taken)
         throw Refusal(cacheName);
+}
+
+void TVelloriaApp::ReportDesktopNotice() const {
+    const QString notice = ActiveDesktop->LastNotice();
+    if (!notice.isEmpty())
+        throw EDesktopError(QStringLiteral("The wallpaper is shown, but ") + notice);
 }
 
 EDesktopError TVelloriaApp::Refusal(const QString& fileName) const {

@@ -40,6 +40,8 @@ public:
     IDesktopWallpaper* Desktop() const { return FDesktop.get(); }
     // Why the last call that returned false failed; empty when the desktop gave no reason.
     QString LastError() const;
+    // What went wrong beside the wallpaper set last (see IDesktopWallpaper::LastNotice).
+    QString LastNotice() const;
 
 private:
     std::unique_ptr<IDesktopWallpaper> FDesktop;
@@ -87,7 +89,12 @@ public:
     // file. These and the conversion errors pass through with desktop and record unchanged.
     // When the desktop refuses the file, raises EDesktopError "The desktop did not take the
     // wallpaper \"%s\"" and its reason, the record left as above.
+    // A record without a file name (the desktop had no wallpaper) takes the picture away;
+    // EDesktopError when the desktop refuses that.
     void ApplyWallpaper(TLxWallpaper& wallpaper);
+    // Raises EDesktopError "The wallpaper is shown, but" and the desktop's notice when the last
+    // wallpaper it took has one (it will not come back at the next login); else does nothing.
+    void ReportDesktopNotice() const;
     // Reads the desktop's wallpaper back; raises EDesktopError naming both when its file or
     // style is not the record's, or with the desktop's reason when it cannot be asked.
     void VerifyWallpaper(const TLxWallpaper& wallpaper);

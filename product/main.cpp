@@ -7,9 +7,11 @@
 #include "Global.h"
 #include "Help.h"
 #include "Jpeg.h"
+#include "LxConfiguration.h"
 #include "PictureFormats.h"
 #include "ProgramFile.h"
 #include "ProgramIcon.h"
+#include "SingleInstance.h"
 #include "VelloriaVersion.h"
 
 #include <QApplication>
@@ -58,6 +60,31 @@ QString StartFolder(const TVelloriaApp& application) {
     return QDir::cleanPath(QFileInfo(args[1]).absoluteFilePath());
 }
 
+// Settings that could not be written at exit are lost: the person is told before the program
+// ends, and the exit status says so. Exit code 1 then, 0 otherwise.
+int ReportUnsavedSettings() {
+    const QString error = Configuration().SaveError();
+    if (error.isEmpty())
+        return 0;
+    ShowClosingReport(QMessageBox::Warning, QStringLiteral("Velloria"),
+                      QStringLiteral("Your settings could not be saved (%1). The next start will "
+                                     "not have them.")
+                          .arg(error));
+    return 1;
+}
+
+// This session's program runs already: it opens the folder and comes forward, and this start
+// ends before it has touched the settings. Exit code 0 once the running one took it, else 1.
+int HandOverToRunningProgram(const QString& folder) {
+    QString error;
+    if (TSingleInstance::HandOver(folder, error))
+        return 0;
+    ShowClosingReport(
+        QMessageBox::Critical, QStringLiteral("Velloria"),
+        QStringLiteral("Velloria runs already in this session but does not answer: %1").arg(error));
+    return 1;
+}
+
 int RunProgram() {
     TApplication shell;
     shell.Title = QStringLiteral("Velloria");
@@ -75,12 +102,15 @@ int RunProgram() {
     auto application = std::make_unique<TVelloriaApp>();
     VelloriaApp = application.get();
     application->Initialize();
+    TSingleInstance session([&mainForm](const QString& folder) { mainForm.OpenFolder(folder); });
+    if (!session.Claim())
+        return HandOverToRunningProgram(StartFolder(*application));
     mainForm.StartFolder = StartFolder(*application);
     mainForm.show();
     shell.Run();
     application->Finalize();
     VelloriaApp = nullptr;
-    return 0;
+    return ReportUnsavedSettings();
 }
 
 // The windowing application, the program and the last-chance report around both.

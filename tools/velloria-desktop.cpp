@@ -2,13 +2,16 @@
 // the run script.
 //   detect          prints the adapter name ("gnome", "xfce", "x11-root" ...) or "none"
 //   get             prints the style (tiled, centered, stretched, zoomed, scaled), a TAB and
-//                   the file name; exit 1 with the desktop's reason when it cannot be asked
+//                   the file name (a backslash written "\\", a line break "\n", so it stays
+//                   one line; no name when the desktop shows no picture); exit 1 with the
+//                   desktop's reason when it cannot be asked
 //   set FILE STYLE  makes FILE the wallpaper in that style, converting pictures the desktop
 //                   does not read itself into the cache first as the program does; prints the
 //                   file handed to the desktop; exit 1 when the picture cannot be converted or
-//                   the desktop did not take it or does not show that file in that style. The
-//                   file the desktop shows (as get prints it) goes back to it as it is, in any
-//                   format
+//                   the desktop did not take it or does not show that file in that style, or
+//                   (after the line) when the desktop shows it but cannot keep it for the next
+//                   login. The file the desktop shows (as get prints it) goes back to it as it
+//                   is, in any format
 //   restore         sets the last choice again where the desktop does not keep it itself;
 //                   exit 1 with the desktop's reason when it cannot
 #include "AppShell.h"
@@ -34,13 +37,22 @@ int Fail(const Exception& error) {
     return 1;
 }
 
+// The file name on one line: a line break becomes "\n" and a backslash "\\", so that a script
+// reading line by line can undo both.
+QString OneLine(const QString& fileName) {
+    QString line = fileName;
+    line.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    line.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return line;
+}
+
 int Get(IDesktopWallpaper& desktop) {
     QString fileName;
     TLxWallpaperStyle style = wsCentered;
     if (!desktop.GetWallpaper(fileName, style))
         return Fail(DesktopError(QStringLiteral("The desktop cannot tell which wallpaper it shows"),
                                  desktop.LastError()));
-    QTextStream(stdout) << StyleWord(style) << '\t' << fileName << '\n';
+    QTextStream(stdout) << StyleWord(style) << '\t' << OneLine(fileName) << '\n';
     return 0;
 }
 
@@ -61,8 +73,9 @@ int Set(std::unique_ptr<IDesktopWallpaper> desktop, const QString& file, const Q
         TLxWallpaper wallpaper{QFileInfo(file).absoluteFilePath(), style};
         app.ApplyWallpaper(wallpaper);
         app.VerifyWallpaper(wallpaper);
+        QTextStream(stdout) << OneLine(wallpaper.FileName) << '\n';
+        app.ReportDesktopNotice();
         VelloriaApp = nullptr;
-        QTextStream(stdout) << wallpaper.FileName << '\n';
         return 0;
     } catch (const Exception& error) {
         VelloriaApp = nullptr;

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 enum : quint32 {
@@ -189,18 +190,36 @@ bool Write(const QDir& folder, const QString& name, const QByteArray& bytes) {
                  qPrintable(file.errorString()));
     return false;
 }
+
+const char* const Usage = "Usage: velloria-samples [--] FOLDER\n";
+
+// The folder argument, or null when the command line is not one: a word beginning with "-" is an
+// option, and this program knows only --help, so "velloria-samples -h" makes no folder "-h".
+// A folder whose name begins with "-" follows "--".
+const char* FolderArgument(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--") == 0)
+        return argv[2];
+    if (argc == 2 && argv[1][0] != '-')
+        return argv[1];
+    return nullptr;
+}
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("Usage: velloria-samples FOLDER\n", stderr);
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    const char* folderName = FolderArgument(argc, argv);
+    if (!folderName) {
+        std::fputs(Usage, stderr);
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir folder(QString::fromLocal8Bit(folderName));
     if (!QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "velloria-samples: cannot make the folder %s\n", argv[1]);
+        std::fprintf(stderr, "velloria-samples: cannot make the folder %s\n", folderName);
         return 1;
     }
     const QList<QPair<QString, QByteArray>> samples = {

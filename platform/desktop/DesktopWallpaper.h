@@ -33,11 +33,13 @@ public:
     // The adapter's short name: "gnome", "mate", "cinnamon", "xfce", "kde", "sway", "x11-root"
     // or "none".
     virtual QString Name() const = 0;
-    // Fills in the wallpaper file and style in force and returns true. When the desktop cannot
-    // be asked, returns false with an empty file name and wsCentered.
+    // Fills in the wallpaper file and style in force and returns true; an empty file name when
+    // the desktop shows no picture. When the desktop cannot be asked, returns false with an
+    // empty file name and wsCentered.
     virtual bool GetWallpaper(QString& fileName, TLxWallpaperStyle& style) = 0;
-    // Makes the file the wallpaper in the given style (a code past wsScaled means centred).
-    // Returns false when the desktop refused or could not be reached.
+    // Makes the file the wallpaper in the given style (a code past wsScaled means centred); an
+    // empty file name takes the picture away, leaving the desktop's plain background. Returns
+    // false when the desktop refused or could not be reached.
     virtual bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) = 0;
     // The extensions (".png", lower case, dot included) of the pictures this desktop reads
     // itself, so that they go to it as they are; every other picture is converted to a BMP
@@ -50,6 +52,10 @@ public:
     // Why the last GetWallpaper, SetWallpaper or Restore that returned false failed, in words a
     // person can act on (the desktop's own answer where it gave one); empty after a success.
     QString LastError() const { return FLastError; }
+    // What went wrong beside the wallpaper this adapter set last, which a person should still
+    // hear of (it is shown but will not come back at the next login); empty when nothing did.
+    // Only a successful set changes it.
+    QString LastNotice() const { return FLastNotice; }
 
 protected:
     // Records the reason and gives back false, for "return Failed(...)".
@@ -62,8 +68,14 @@ protected:
         FLastError.clear();
         return true;
     }
+    // Clears the reason, replaces the notice and gives back true.
+    bool SucceededWithNotice(const QString& notice) {
+        FLastNotice = notice;
+        return Succeeded();
+    }
 
     QString FLastError;
+    QString FLastNotice;
 };
 
 // A service's own values for tiled, centred, stretched, zoomed and scaled, in that order.

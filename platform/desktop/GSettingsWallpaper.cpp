@@ -36,6 +36,8 @@ const TGSettingsSchema CinnamonBackgroundSchema = {
 
 namespace {
 const char* const OptionsKey = "picture-options";
+// The picture-options nick for the colours only, no picture.
+const QByteArray NoPicture = QByteArrayLiteral("none");
 const char* const SlideshowKey = "slideshow-enabled";
 const TServiceStyles<QString> OptionNicks = {
     QStringLiteral("wallpaper"), QStringLiteral("centered"), QStringLiteral("stretched"),
@@ -145,7 +147,9 @@ bool TGSettingsWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& sty
          {QByteArray(FSchema.ImageKey), FDarkImageKey, QByteArray(OptionsKey)})
         if (!key.isEmpty())
             read.append({key, ReadString(FSettings, key.constData())});
-    fileName = FileNameFromSetting(QString::fromUtf8(read.first().second));
+    // "none" shows the colours only, whatever picture the setting still names.
+    if (read.last().second != NoPicture)
+        fileName = FileNameFromSetting(QString::fromUtf8(read.first().second));
     style = StyleFromService(QString::fromUtf8(read.last().second), OptionNicks);
     FReported.Remember(fileName, style, read);
     return Succeeded();
@@ -173,6 +177,10 @@ TGSettingsWallpaper::TValues TGSettingsWallpaper::ValuesFor(const QString& fileN
                                                             TLxWallpaperStyle style) const {
     if (const TValues* reported = FReported.Find(fileName, style))
         return *reported;
+    // No picture: MATE names none, the others keep the name and show colours only.
+    if (fileName.isEmpty())
+        return FSchema.ImageIsUri ? TValues{{OptionsKey, NoPicture}}
+                                  : TValues{{FSchema.ImageKey, {}}};
     const QByteArray image =
         FSchema.ImageIsUri && !fileName.isEmpty() ? FileUri(fileName) : fileName.toUtf8();
     if (image.isEmpty() && !fileName.isEmpty())

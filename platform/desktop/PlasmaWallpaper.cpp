@@ -31,6 +31,13 @@ QString WallpaperScript(const QString& fileName, TLxWallpaperStyle style) {
         .arg(ScriptString(PlasmaImagePlugin), ScriptString(url),
              QString::number(StyleToService(style, PlasmaFillModes)));
 }
+
+// Gives every desktop Plasma's plain colour wallpaper: no picture at all.
+QString NoPictureScript() {
+    return QStringLiteral("var ds = desktops();\n"
+                          "for (var i = 0; i < ds.length; ++i)\n"
+                          "  ds[i].wallpaperPlugin = \"org.kde.color\";\n");
+}
 } // namespace
 
 TPlasmaWallpaper::TPlasmaWallpaper(const QDBusConnection& bus, const QString& configFolder)
@@ -58,7 +65,7 @@ bool TPlasmaWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle s
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
         QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
-    call << WallpaperScript(fileName, style);
+    call << (fileName.isEmpty() ? NoPictureScript() : WallpaperScript(fileName, style));
     const QDBusMessage reply = FBus.call(call, QDBus::Block, CallTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return Succeeded();

@@ -1,8 +1,13 @@
 #include "RootWindowWallpaper.h"
 
+#include "AtomicFile.h"
+#include "OtherSetters.h"
 #include "RootPicture.h"
+#include "UserFolders.h"
 #include "WallpaperPicture.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
 #include <QList>
@@ -24,9 +29,13 @@ struct TConnectionDeleter {
 using TConnection = std::unique_ptr<xcb_connection_t, TConnectionDeleter>;
 
 // The two properties through which programs find the root background pixmap.
+// And our own note beside them: the colours of the pixmap we set and for which file and style,
+// so that a picture another program set since then is never taken for ours. (Its pixmap id is
+// no proof: the next setter frees our pixmap with our client, and may get the same id.)
 struct TRootAtoms {
     xcb_atom_t RootPixmap = XCB_ATOM_NONE;   // _XROOTPMAP_ID
     xcb_atom_t SetterPixmap = XCB_ATOM_NONE; // ESETROOT_PMAP_ID
+    xcb_atom_t Record = XCB_ATOM_NONE;       // _VELLORIA_WALLPAPER: "digest style file"
 };
 
 // The size of a PutImage request without its pixel data.
@@ -95,12 +104,81 @@ void FreePreviousPixmap(xcb_connection_t* connection, xcb_window_t root, const T
         xcb_kill_client(connection, setter);
 }
 
-bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* screen,
-                         const QImage& picture, TLxWallpaperStyle style, const TRootAtoms& atoms) {
-    if (!RootTakesRgb32(xcb_get_setup(connection), screen))
+TRootAtoms InternRootAtoms(xcb_connection_t* connection) {
+    return {InternAtom(connection, "_XROOTPMAP_ID"), InternAtom(connection, "ESETROOT_PMAP_ID"),
+            InternAtom(connection, "_VELLORIA_WALLPAPER")};
+}
+
+// A digest of the picture's colours, the unused top byte of each pixel left out: the server
+// gives it back as 0, Qt writes 0xff.
+QByteArray ColourDigest(const QImage& image) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    QList<quint32> row(image.width());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* pixels = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            row[x] = pixels[x] & 0xFFFFFFu;
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(row.constData()),
+                                    row.size() * qsizetype(sizeof(quint32))));
+    }
+    return hash.result().toHex();
+}
+
+void WriteRecord(xcb_connection_t* connection, xcb_window_t root, const TRootAtoms& atoms,
+                 const QImage& frame, const QString& fileName, TLxWallpaperStyle style) {
+    const QByteArray record =
+        ColourDigest(frame) + ' ' + QByteArray::number(style) + ' ' + fileName.toUtf8();
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, atoms.Record, XCB_ATOM_STRING, 8,
+                        static_cast<uint32_t>(record.size()), record.constData());
+}
+
+// The file and style of our note when it names the colours shown; false when they are others.
+bool ReadRecord(xcb_connection_t* connection, xcb_window_t root, const TRootAtoms& atoms,
+                const QImage& shown, QString& fileName, TLxWallpaperStyle& style) {
+    if (shown.isNull())
         return false;
-    const QImage frame =
-        RenderRootPicture(picture, QSize(screen->width_in_pixels, screen->height_in_pixels), style);
+    const auto cookie =
+        xcb_get_property(connection, 0, root, atoms.Record, XCB_ATOM_STRING, 0, 1 << 20);
+    const TReply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(connection, cookie, nullptr));
+    if (!reply || reply->format != 8)
+        return false;
+    const QByteArray record(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                            xcb_get_property_value_length(reply.get()));
+    const QList<QByteArray> fields = record.split(' ');
+    if (fields.size() < 3 || fields[0] != ColourDigest(shown))
+        return false;
+    style = ValidStyle(fields[1].toInt());
+    fileName = QString::fromUtf8(record.mid(fields[0].size() + fields[1].size() + 2));
+    return true;
+}
+
+// The pixels of a pixmap of the screen's depth; null when it is gone or of another kind.
+QImage PixmapImage(xcb_connection_t* connection, const xcb_screen_t* screen, xcb_pixmap_t pixmap) {
+    const TReply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, pixmap), nullptr));
+    if (!geometry || geometry->depth != screen->root_depth ||
+        !RootTakesRgb32(xcb_get_setup(connection), screen))
+        return {};
+    const TReply<xcb_get_image_reply_t> reply(
+        xcb_get_image_reply(connection,
+                            xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0,
+                                          geometry->width, geometry->height, ~0u),
+                            nullptr));
+    const qsizetype bytes = qsizetype(geometry->width) * geometry->height * 4;
+    if (!reply || xcb_get_image_data_length(reply.get()) < bytes)
+        return {};
+    return QImage(xcb_get_image_data(reply.get()), geometry->width, geometry->height,
+                  geometry->width * 4, QImage::Format_RGB32)
+        .copy();
+}
+
+// Makes the screen-sized frame the root background; the new pixmap, or XCB_NONE when the screen
+// takes no RGB32 pixels or refused them.
+xcb_pixmap_t SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* screen,
+                                 const QImage& frame, const TRootAtoms& atoms) {
+    if (!RootTakesRgb32(xcb_get_setup(connection), screen))
+        return XCB_NONE;
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
     QList<xcb_void_cookie_t> cookies;
     cookies << xcb_create_pixmap_checked(connection, screen->root_depth, pixmap, screen->root,
@@ -113,7 +191,7 @@ bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* scree
     }
     if (!drawn) {
         xcb_free_pixmap(connection, pixmap);
-        return false;
+        return XCB_NONE;
     }
     FreePreviousPixmap(connection, screen->root, atoms);
     for (xcb_atom_t atom : {atoms.RootPixmap, atoms.SetterPixmap})
@@ -121,7 +199,43 @@ bool SetScreenBackground(xcb_connection_t* connection, const xcb_screen_t* scree
                             32, 1, &pixmap);
     xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXMAP, &pixmap);
     xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
-    return true;
+    return pixmap;
+}
+
+// The plain background of a root window without wallpaper, nothing left that names a pixmap.
+void ClearScreenBackground(xcb_connection_t* connection, const xcb_screen_t* screen,
+                           const TRootAtoms& atoms) {
+    FreePreviousPixmap(connection, screen->root, atoms);
+    for (xcb_atom_t atom : {atoms.RootPixmap, atoms.SetterPixmap, atoms.Record})
+        xcb_delete_property(connection, screen->root, atom);
+    const uint32_t black = screen->black_pixel;
+    xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXEL, &black);
+    xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
+}
+
+// Writes the picture as a PNG file, making its folder; false, with the reason, when it cannot.
+bool WritePng(const QImage& picture, const QString& folder, const QString& fileName,
+              QString& reason) {
+    if (picture.isNull()) {
+        reason = QStringLiteral("its pixels cannot be read");
+        return false;
+    }
+    if (!ForceDirectories(folder)) {
+        reason = QStringLiteral("cannot create the folder %1").arg(folder);
+        return false;
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return WriteFileAtomically(fileName, png, reason);
+}
+
+// Waits until the server has dealt with every request; false when the connection broke.
+bool Sync(xcb_connection_t* connection) {
+    const TReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    return sync != nullptr;
 }
 } // namespace
 
@@ -136,31 +250,106 @@ QStringList TRootWindowWallpaper::AsIsExtensions() const {
     return CommonAsIsExtensions() << QStringLiteral(".png");
 }
 
+xcb_connection_t* TRootWindowWallpaper::Connect() {
+    const QByteArray display = QFile::encodeName(FDisplayName);
+    TConnection connection(xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr));
+    if (!xcb_connection_has_error(connection.get()))
+        return connection.release();
+    Failed(QStringLiteral("cannot open the X display %1")
+               .arg(display.isEmpty() ? qEnvironmentVariable("DISPLAY") : FDisplayName));
+    return nullptr;
+}
+
+bool TRootWindowWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& style) {
+    fileName.clear();
+    style = wsCentered;
+    const TConnection connection(Connect());
+    if (!connection)
+        return false;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection.get())).data;
+    const TRootAtoms atoms = InternRootAtoms(connection.get());
+    const xcb_pixmap_t shown = ReadPixmapProperty(connection.get(), screen->root, atoms.RootPixmap);
+    if (shown == XCB_NONE)
+        return Succeeded();
+    const QImage pixels = PixmapImage(connection.get(), screen, shown);
+    if (ReadRecord(connection.get(), screen->root, atoms, pixels, fileName, style))
+        return Succeeded();
+    return ReadForeignWallpaper(pixels, fileName, style);
+}
+
+bool TRootWindowWallpaper::ReadForeignWallpaper(const QImage& shown, QString& fileName,
+                                                TLxWallpaperStyle& style) {
+    const QString copy =
+        IncludeTrailingPathDelimiter(FStateFolder) + QStringLiteral("desktop-startup.png");
+    QString reason;
+    const bool copied = WritePng(shown, FStateFolder, copy, reason);
+    // What the other program wrote down names the file; without that the copy is all we have.
+    if (!ReadOtherSetterChoice(fileName, style)) {
+        if (!copied)
+            return Failed(QStringLiteral("the root window shows a picture of another program, "
+                                         "and it cannot be copied to %1: %2")
+                              .arg(copy, reason));
+        fileName = copy;
+        style = wsCentered;
+    }
+    if (copied)
+        FForeign.Remember(fileName, style, copy);
+    return Succeeded();
+}
+
 bool TRootWindowWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
+    if (fileName.isEmpty())
+        return ClearWallpaper();
+    // Another program's picture goes back as the pixels we copied, exactly as it was shown.
+    const QString* copy = FForeign.Find(fileName, style);
+    const QString source = copy ? *copy : fileName;
     QImage picture;
     QString error;
-    if (!ReadWallpaperPicture(fileName, picture, error))
+    if (!ReadWallpaperPicture(source, picture, error))
         return Failed(error);
-    const QByteArray display = QFile::encodeName(FDisplayName);
-    const TConnection connection(
-        xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr));
-    if (xcb_connection_has_error(connection.get()))
-        return Failed(QStringLiteral("cannot open the X display %1")
-                          .arg(display.isEmpty() ? qEnvironmentVariable("DISPLAY") : FDisplayName));
-    const TRootAtoms atoms = {InternAtom(connection.get(), "_XROOTPMAP_ID"),
-                              InternAtom(connection.get(), "ESETROOT_PMAP_ID")};
+    const TConnection connection(Connect());
+    if (!connection)
+        return false;
+    const TRootAtoms atoms = InternRootAtoms(connection.get());
     bool set = true;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection.get())); it.rem;
-         xcb_screen_next(&it))
-        set = SetScreenBackground(connection.get(), it.data, picture, style, atoms) && set;
+         xcb_screen_next(&it)) {
+        const QImage frame =
+            RenderRootPicture(picture, QSize(it.data->width_in_pixels, it.data->height_in_pixels),
+                              copy ? wsCentered : style);
+        const xcb_pixmap_t pixmap = SetScreenBackground(connection.get(), it.data, frame, atoms);
+        if (pixmap != XCB_NONE)
+            WriteRecord(connection.get(), it.data->root, atoms, frame, fileName, ValidStyle(style));
+        set = pixmap != XCB_NONE && set;
+    }
     // The pixmaps must outlive this connection: they are the desktop's background from now on.
     xcb_set_close_down_mode(connection.get(), XCB_CLOSE_DOWN_RETAIN_PERMANENT);
-    const TReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(
-        connection.get(), xcb_get_input_focus(connection.get()), nullptr));
-    if (!sync)
+    if (!Sync(connection.get()))
         return Failed(QStringLiteral("the connection to the X display broke"));
     if (!set)
         return Failed(QStringLiteral("the X server refused the background: a screen is not "
                                      "32-bit true colour or lacks memory for the picture"));
-    return Remember(fileName, style);
+    return copy ? Keep(*copy, wsCentered) : Keep(fileName, style);
+}
+
+bool TRootWindowWallpaper::ClearWallpaper() {
+    const TConnection connection(Connect());
+    if (!connection)
+        return false;
+    const TRootAtoms atoms = InternRootAtoms(connection.get());
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection.get())); it.rem;
+         xcb_screen_next(&it))
+        ClearScreenBackground(connection.get(), it.data, atoms);
+    if (!Sync(connection.get()))
+        return Failed(QStringLiteral("the connection to the X display broke"));
+    return Keep(QString(), wsCentered);
+}
+
+bool TRootWindowWallpaper::Keep(const QString& fileName, TLxWallpaperStyle style) {
+    QString error;
+    // The screen shows it already: only the next login will miss it.
+    if (!SaveWallpaperState(FStateFolder, {fileName, ValidStyle(style), {}}, error))
+        return SucceededWithNotice(
+            QStringLiteral("%1, so it will not come back at the next login").arg(error));
+    return SucceededWithNotice(QString());
 }

@@ -54,6 +54,8 @@ QStringList TSwaybgWallpaper::AsIsExtensions() const {
 }
 
 bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle style) {
+    if (fileName.isEmpty())
+        return ClearWallpaper();
     // swaybg keeps running, showing nothing, when it cannot load the picture: the file must be
     // one that can be decoded before the old wallpaper is given up for it.
     QImage picture;
@@ -75,6 +77,17 @@ bool TSwaybgWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle s
     }
     // The old instance goes only once the new one shows the picture and is on record.
     if (hadPrevious && previous.Process != started)
+        FRunner->Stop(previous.Process, Program);
+    return Succeeded();
+}
+
+bool TSwaybgWallpaper::ClearWallpaper() {
+    TWallpaperState previous;
+    const bool hadPrevious = LoadWallpaperState(FStateFolder, previous);
+    // On record first: a swaybg stopped without it would be started again by the next Restore.
+    if (!Remember(QString(), wsCentered))
+        return false;
+    if (hadPrevious && previous.Process.Pid != 0)
         FRunner->Stop(previous.Process, Program);
     return Succeeded();
 }

@@ -18,11 +18,14 @@ public:
     // taken the compositor's outputs; only then records the choice and stops the swaybg of our
     // previous choice. False, with the old swaybg and the state file as they were and the new
     // one stopped, when the picture cannot be read, swaybg fails or the state cannot be saved.
+    // An empty name stops our swaybg and records that, leaving what the compositor shows
+    // without it; false, that swaybg still running, when the state cannot be saved.
     bool SetWallpaper(const QString& fileName, TLxWallpaperStyle style) override;
     // What swaybg loads: PNG and JPEG (and BMP, through GdkPixbuf).
     QStringList AsIsExtensions() const override;
 
 private:
+    bool ClearWallpaper();
     bool StartShown(const QStringList& arguments, TProcessId& started);
     bool WaitUntilShown(const TProcessId& process, const QString& errorFile);
 

@@ -14,6 +14,8 @@ const QString ImageSuffix = QStringLiteral("/last-image");
 const QString StyleSuffix = QStringLiteral("/image-style");
 const int CallTimeoutMs = 5000;
 const TServiceStyles<int> ImageStyles = {2, 1, 3, 5, 4};
+// The image-style of a backdrop that shows its colours only.
+const int NoImageStyle = 0;
 
 // The reason a call failed: the bus's or the daemon's own words.
 QString CallError(const QDBusMessage& reply) {
@@ -63,6 +65,8 @@ bool TXfconfWallpaper::GetWallpaper(QString& fileName, TLxWallpaperStyle& style)
     fileName = properties.value(images.first()).toString();
     const QVariant styleValue = properties.value(StyleProperty(images.first()));
     style = styleValue.isValid() ? StyleFromService(styleValue.toInt(), ImageStyles) : wsCentered;
+    if (styleValue.isValid() && styleValue.toInt() == NoImageStyle)
+        fileName.clear();
     QVariantMap read;
     for (const QString& image : images)
         for (const QString& property : {image, StyleProperty(image)})
@@ -95,9 +99,13 @@ bool TXfconfWallpaper::SetWallpaper(const QString& fileName, TLxWallpaperStyle s
             images << MonitorImageProperty(QStringLiteral("0"));
     }
     bool written = true;
+    // No picture: the backdrops keep their file names and show their colours only.
     for (const QString& image : images) {
-        written = SetProperty(image, fileName) && written;
-        written = SetProperty(StyleProperty(image), StyleToService(style, ImageStyles)) && written;
+        if (!fileName.isEmpty())
+            written = SetProperty(image, fileName) && written;
+        const int imageStyle =
+            fileName.isEmpty() ? NoImageStyle : StyleToService(style, ImageStyles);
+        written = SetProperty(StyleProperty(image), imageStyle) && written;
     }
     return written ? Succeeded() : false;
 }

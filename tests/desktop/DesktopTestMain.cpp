@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
+    // feh keeps its record in the home folder itself.
+    qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
     qputenv("GSETTINGS_BACKEND", "keyfile");

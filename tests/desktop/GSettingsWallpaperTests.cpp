@@ -79,6 +79,34 @@ TEST_P(GSettingsWallpaperTest, SetIsSeenByGsettingsAndReadBackInEveryStyle) {
     }
 }
 
+// A desktop showing no picture (options "none"; MATE: no file) reads as an empty name, and the
+// empty name takes the picture away again, as the desktop had it, the name it kept beside too.
+TEST_P(GSettingsWallpaperTest, NoPictureReadsAsAnEmptyNameAndIsPutBack) {
+    const TGSettingsSchema& schema = GetParam();
+    ASSERT_TRUE(GSettingsSchemaInstalled(schema));
+    const QString file = QStringLiteral("/srv/pictures/lake.jpg");
+    ASSERT_TRUE(TGSettingsWallpaper(schema).SetWallpaper(file, wsTiled));
+    const QString image = GetKey(schema.SchemaId, schema.ImageKey);
+    ASSERT_TRUE(TGSettingsWallpaper(schema).SetWallpaper(QString(), wsTiled));
+    EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
+              schema.ImageIsUri ? image : QStringLiteral("''"));
+    const QString options = GetKey(schema.SchemaId, "picture-options");
+    if (schema.ImageIsUri) {
+        EXPECT_EQ(options, QStringLiteral("'none'"));
+    }
+
+    TGSettingsWallpaper desktop(schema);
+    QString fileName = QStringLiteral("stale");
+    TLxWallpaperStyle style = OutOfRangeStyle;
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    EXPECT_EQ(fileName, QString());
+    ASSERT_TRUE(desktop.SetWallpaper(file, wsStretched));
+    ASSERT_TRUE(desktop.SetWallpaper(QString(), style));
+    EXPECT_EQ(GetKey(schema.SchemaId, schema.ImageKey),
+              schema.ImageIsUri ? image : QStringLiteral("''"));
+    EXPECT_EQ(GetKey(schema.SchemaId, "picture-options"), options);
+}
+
 TEST_P(GSettingsWallpaperTest, OptionsSetByOthersReadAsTheirStyleOrCentredAndBarePathsWork) {
     const TGSettingsSchema& schema = GetParam();
     TGSettingsWallpaper desktop(schema);

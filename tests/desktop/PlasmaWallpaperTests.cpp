@@ -146,6 +146,18 @@ TEST_F(StandInPlasmaShellTest, ScriptGivesEveryDesktopTheImageAndFillMode) {
     }
 }
 
+// No picture is Plasma's plain colour wallpaper on every desktop, with no image written.
+TEST_F(StandInPlasmaShellTest, NoPictureGivesEveryDesktopThePlainColour) {
+    TPlasmaWallpaper desktop = Desktop();
+    ASSERT_TRUE(desktop.SetWallpaper(QString(), wsTiled));
+    const QStringList scripts = FShell.Scripts();
+    ASSERT_EQ(scripts.size(), 1);
+    EXPECT_TRUE(scripts[0].contains(QStringLiteral("var ds = desktops();")));
+    EXPECT_TRUE(scripts[0].contains(QStringLiteral("ds[i].wallpaperPlugin = \"org.kde.color\";")))
+        << scripts[0].toStdString();
+    EXPECT_FALSE(scripts[0].contains(QStringLiteral("Image"))) << scripts[0].toStdString();
+}
+
 TEST_F(StandInPlasmaShellTest, ScriptErrorOrMissingShellFailsWithTheShellsAnswer) {
     TPlasmaWallpaper desktop = Desktop();
     FShell.SetFailing(true);

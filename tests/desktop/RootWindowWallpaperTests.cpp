@@ -4,6 +4,9 @@
 #include "RootWindowWallpaper.h"
 #include "TestPeers.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -72,6 +75,35 @@ public:
 private:
     xcb_connection_t* FConnection;
 };
+
+// Makes the picture the first screen's wallpaper as another setter (nitrogen, feh) does: from
+// a connection of its own that leaves its pixmap behind when it closes, named by both
+// properties; nothing else.
+void SetForeignWallpaper(const QString& display, const QImage& picture) {
+    TObserver setter(display);
+    xcb_connection_t* connection = setter.Connection();
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 24, pixmap, setter.Root(), picture.width(), picture.height());
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    xcb_create_gc(connection, gc, pixmap, 0, nullptr);
+    xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, picture.width(),
+                  picture.height(), 0, 0, 0, 24, picture.sizeInBytes(), picture.constBits());
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"})
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, setter.Root(), setter.Atom(name),
+                            XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    xcb_free_gc(connection, gc);
+    xcb_set_close_down_mode(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
+    EXPECT_TRUE(setter.Exists(pixmap)) << "the requests above have reached the server";
+}
+
+// A screen-sized picture unlike anything the tests write as files.
+QImage ForeignPicture() {
+    QImage picture(Screen, QImage::Format_RGB32);
+    for (int y = 0; y < Screen.height(); ++y)
+        for (int x = 0; x < Screen.width(); ++x)
+            picture.setPixel(x, y, qRgb(255 - x * 5, (x * y) % 256, y * 7));
+    return picture;
+}
 
 class RootWindowWallpaperTest : public ::testing::Test {
 protected:
@@ -178,7 +210,11 @@ TEST_F(RootWindowWallpaperTest, KeepsTheChoiceForGetAndRestore) {
     const QString file = WritePicture(FFolder, QStringLiteral("ünï code.bmp"), 7, 3);
     const QString state = FFolder.filePath(QStringLiteral("state"));
     TRootWindowWallpaper desktop(FDisplay.Name(), state);
-    ExpectGetFails(desktop);
+    QString none = QStringLiteral("stale");
+    TLxWallpaperStyle noStyle = OutOfRangeStyle;
+    ASSERT_TRUE(desktop.GetWallpaper(none, noStyle)) << "a plain background: no picture";
+    EXPECT_EQ(none, QString());
+    EXPECT_EQ(noStyle, wsCentered);
     EXPECT_FALSE(desktop.Restore());
 
     ASSERT_TRUE(desktop.SetWallpaper(file, OutOfRangeStyle));
@@ -207,7 +243,7 @@ TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothingAndSaysW
     damaged.write("BM not really");
     damaged.close();
     for (const QString& bad :
-         {damaged.fileName(), FFolder.filePath(QStringLiteral("missing.jpg")), QString()}) {
+         {damaged.fileName(), FFolder.filePath(QStringLiteral("missing.jpg"))}) {
         EXPECT_FALSE(desktop.SetWallpaper(bad, wsTiled));
         EXPECT_TRUE(
             desktop.LastError().startsWith(QStringLiteral("cannot read the picture %1: ").arg(bad)))
@@ -223,4 +259,114 @@ TEST_F(RootWindowWallpaperTest, UnreadablePictureOrDisplayChangesNothingAndSaysW
     EXPECT_EQ(fileName, good);
     EXPECT_EQ(style, wsTiled);
     EXPECT_TRUE(desktop.LastError().isEmpty()) << "a success clears the reason";
+}
+
+// A picture another program set since is never taken for ours: it is reported by the name its
+// setter wrote down, or else as a copy of its pixels, and setting what was reported brings back
+// exactly those pixels, for this session and, through the state file, the next.
+TEST_F(RootWindowWallpaperTest, AnotherProgramsPictureIsCopiedAndComesBackExactly) {
+    TObserver observer(FDisplay.Name());
+    ASSERT_TRUE(observer.Connected());
+    const QString ours = WritePicture(FFolder, QStringLiteral("ours.bmp"), 5, 5);
+    const QString state = FFolder.filePath(QStringLiteral("state"));
+    const QString nitrogenRecord =
+        qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/nitrogen/bg-saved.cfg");
+    struct TCase {
+        QByteArray Record; // nitrogen's bg-saved.cfg, or nothing
+        QString FileName;  // reported
+        int Style;
+    };
+    const QList<TCase> cases = {
+        {{}, state + QStringLiteral("/desktop-startup.png"), wsCentered},
+        {"[xin_-1]\nfile=/srv/nebula.png\nmode=0\nbgcolor=#000000\n",
+         QStringLiteral("/srv/nebula.png"), wsStretched},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.FileName.toStdString());
+        QFile::remove(nitrogenRecord);
+        if (!test.Record.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(nitrogenRecord).path()));
+            QFile record(nitrogenRecord);
+            ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+            record.write(test.Record);
+        }
+        TRootWindowWallpaper desktop(FDisplay.Name(), state);
+        ASSERT_TRUE(desktop.SetWallpaper(ours, wsTiled));
+        SetForeignWallpaper(FDisplay.Name(), ForeignPicture());
+        QString fileName;
+        TLxWallpaperStyle style = OutOfRangeStyle;
+        ASSERT_TRUE(desktop.GetWallpaper(fileName, style)) << desktop.LastError().toStdString();
+        EXPECT_EQ(fileName, test.FileName);
+        EXPECT_EQ(style, test.Style);
+
+        ASSERT_TRUE(desktop.SetWallpaper(ours, wsTiled));
+        ASSERT_TRUE(desktop.SetWallpaper(fileName, style));
+        EXPECT_EQ(Shown(observer), ForeignPicture());
+        QString again;
+        ASSERT_TRUE(desktop.GetWallpaper(again, style));
+        EXPECT_EQ(again, test.FileName) << "reported as before, now that we set it";
+
+        TVirtualDisplay nextSession({QStringLiteral("48x32x24")});
+        ASSERT_TRUE(TRootWindowWallpaper(nextSession.Name(), state).Restore());
+        EXPECT_EQ(Shown(TObserver(nextSession.Name())), ForeignPicture());
+    }
+    QFile::remove(nitrogenRecord);
+}
+
+// No picture is the plain black background, with nothing left that names a pixmap (ours is
+// freed), read back as an empty name and kept for the next login.
+TEST_F(RootWindowWallpaperTest, NoPictureLeavesAPlainBackground) {
+    TObserver observer(FDisplay.Name());
+    TRootWindowWallpaper desktop(FDisplay.Name(), FFolder.path());
+    ASSERT_TRUE(
+        desktop.SetWallpaper(WritePicture(FFolder, QStringLiteral("p.bmp"), 5, 5), wsTiled));
+    const xcb_pixmap_t ours = observer.PixmapProperty("_XROOTPMAP_ID");
+    ASSERT_TRUE(desktop.SetWallpaper(QString(), wsTiled));
+    for (int screen = 0; screen < 2; ++screen) {
+        EXPECT_EQ(observer.PixmapProperty("_XROOTPMAP_ID", screen), xcb_pixmap_t(XCB_NONE));
+        EXPECT_EQ(observer.PixmapProperty("ESETROOT_PMAP_ID", screen), xcb_pixmap_t(XCB_NONE));
+    }
+    EXPECT_FALSE(observer.Exists(ours));
+    QImage black(Screen, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    EXPECT_EQ(observer.Pixels(observer.Root(), Screen.width(), Screen.height()), black);
+    QString fileName = QStringLiteral("stale");
+    TLxWallpaperStyle style = OutOfRangeStyle;
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    EXPECT_EQ(fileName, QString());
+    TWallpaperState kept;
+    ASSERT_TRUE(LoadWallpaperState(FFolder.path(), kept));
+    EXPECT_EQ(kept.FileName, QString());
+}
+
+// A state file that cannot be written does not undo what the screen shows: the set succeeds, the
+// reason is its notice, and the wallpaper reads back as what is shown.
+TEST_F(RootWindowWallpaperTest, UnwritableStateFileIsANoticeNotAFailure) {
+    TObserver observer(FDisplay.Name());
+    // The state folder's parent is a file: no write can succeed there, not even root's.
+    QFile blocker(FFolder.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TRootWindowWallpaper desktop(FDisplay.Name(), blocker.fileName() + QStringLiteral("/state"));
+    const QString file = WritePicture(FFolder, QStringLiteral("p.bmp"), 5, 5);
+    for (const TLxWallpaperStyle style : {wsCentered, wsTiled}) {
+        ASSERT_TRUE(desktop.SetWallpaper(file, style)) << desktop.LastError().toStdString();
+        EXPECT_TRUE(desktop.LastError().isEmpty());
+        EXPECT_TRUE(desktop.LastNotice().startsWith(QStringLiteral("cannot ")))
+            << desktop.LastNotice().toStdString();
+        EXPECT_TRUE(desktop.LastNotice().endsWith(
+            QStringLiteral(", so it will not come back at the next login")))
+            << desktop.LastNotice().toStdString();
+        EXPECT_EQ(Shown(observer), ExpectedScreen(file, Screen, style));
+        // Another process (velloria-desktop get) reads it from the screen.
+        QString fileName;
+        TLxWallpaperStyle shownStyle = OutOfRangeStyle;
+        ASSERT_TRUE(TRootWindowWallpaper(FDisplay.Name(), FFolder.path())
+                        .GetWallpaper(fileName, shownStyle));
+        EXPECT_EQ(fileName, file);
+        EXPECT_EQ(shownStyle, style);
+    }
+    TRootWindowWallpaper writable(FDisplay.Name(), FFolder.path());
+    ASSERT_TRUE(writable.SetWallpaper(file, wsTiled));
+    EXPECT_TRUE(writable.LastNotice().isEmpty()) << "a kept choice has nothing to tell";
 }

@@ -120,6 +120,24 @@ TEST_F(SwaybgWithRecordingRunnerTest, StartsSwaybgInEachStyleAndStopsThePrevious
         << "swaybg's message files are gone";
 }
 
+// No picture stops our swaybg and is what the state file then holds, in this session and at
+// the next login, where Restore starts nothing.
+TEST_F(SwaybgWithRecordingRunnerTest, NoPictureStopsOurSwaybgAndIsKept) {
+    TSwaybgWallpaper desktop = Desktop();
+    ASSERT_TRUE(desktop.SetWallpaper(Picture(), wsTiled));
+    ASSERT_TRUE(desktop.SetWallpaper(QString(), wsTiled)) << desktop.LastError().toStdString();
+    EXPECT_EQ(FRunner->Starts.size(), 1);
+    EXPECT_EQ(FRunner->Stops, (QList<QPair<qint64, QString>>{{100, QStringLiteral("swaybg")}}));
+    QString fileName = QStringLiteral("stale");
+    TLxWallpaperStyle style = OutOfRangeStyle;
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    EXPECT_EQ(fileName, QString());
+    TSwaybgWallpaper later = Desktop();
+    ASSERT_TRUE(later.Restore()) << later.LastError().toStdString();
+    EXPECT_TRUE(FRunner->Starts.isEmpty());
+    EXPECT_TRUE(FRunner->Stops.isEmpty());
+}
+
 // Every way a new wallpaper can fail leaves the old swaybg running, the state file as it was
 // and no new swaybg behind, and says why.
 TEST_F(SwaybgWithRecordingRunnerTest, FailureKeepsTheOldChoiceRunningAndStopsTheNewOne) {

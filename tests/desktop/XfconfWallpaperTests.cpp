@@ -148,6 +148,35 @@ TEST_F(XfconfWallpaperTest, SettingTheReportedWallpaperRestoresEachMonitorsOwnVa
     }
 }
 
+// A backdrop of colours only (image-style 0) reads as no picture; the empty name puts that back
+// on every backdrop, keeping the file names xfdesktop remembers beside it.
+TEST_F(XfconfWallpaperTest, NoPictureReadsAsAnEmptyNameAndIsPutBack) {
+    const QStringList backdrops = {Prefix + QStringLiteral("monitorDP-1/workspace0"),
+                                   Prefix + QStringLiteral("monitorDP-1/workspace1")};
+    for (const QString& base : backdrops) {
+        Create(base + QStringLiteral("/last-image"), QStringLiteral("string"),
+               QStringLiteral("/kept.png"));
+        Create(base + QStringLiteral("/image-style"), QStringLiteral("int"), QStringLiteral("3"));
+    }
+    ASSERT_TRUE(TXfconfWallpaper(Bus(), {}).SetWallpaper(QString(), wsTiled));
+    for (const QString& base : backdrops) {
+        EXPECT_EQ(Property(base + QStringLiteral("/last-image")), QStringLiteral("/kept.png"));
+        EXPECT_EQ(Property(base + QStringLiteral("/image-style")), QStringLiteral("0"));
+    }
+    TXfconfWallpaper desktop(Bus(), {});
+    QString fileName = QStringLiteral("stale");
+    TLxWallpaperStyle style = OutOfRangeStyle;
+    ASSERT_TRUE(desktop.GetWallpaper(fileName, style));
+    EXPECT_EQ(fileName, QString());
+    ASSERT_TRUE(desktop.SetWallpaper(QStringLiteral("/new.bmp"), wsStretched));
+    EXPECT_EQ(Property(backdrops[1] + QStringLiteral("/image-style")), QStringLiteral("3"));
+    ASSERT_TRUE(desktop.SetWallpaper(fileName, style));
+    for (const QString& base : backdrops) {
+        EXPECT_EQ(Property(base + QStringLiteral("/last-image")), QStringLiteral("/kept.png"));
+        EXPECT_EQ(Property(base + QStringLiteral("/image-style")), QStringLiteral("0"));
+    }
+}
+
 TEST_F(XfconfWallpaperTest, StylesMapBothWaysAndOutOfRangeCodesAreCentred) {
     TXfconfWallpaper desktop(Bus(), {QStringLiteral("DP-2")});
     const QString styleProperty = Prefix + QStringLiteral("monitorDP-2/workspace0/image-style");

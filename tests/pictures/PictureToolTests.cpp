@@ -146,3 +146,40 @@ TEST(SamplesTool, WritesOneReadablePictureOfEveryFormat) {
     }
     EXPECT_TRUE(classesLeft.isEmpty()) << qPrintable(QStringList(classesLeft.values()).join(' '));
 }
+
+// Words that begin with "-" are options, and the tool knows only --help: none of them may end up
+// as a folder of samples in the working folder. A folder named with a leading "-" follows "--".
+TEST(SamplesTool, OptionsAreNeverTakenForTheFolder) {
+    struct TCase {
+        QStringList Arguments;
+        int ExitCode;
+        const char* Created; // the one entry the run leaves in the working folder, or ""
+    };
+    const QList<TCase> cases = {
+        {{QStringLiteral("--help")}, 0, ""},
+        {{QStringLiteral("-h")}, 2, ""},
+        {{QStringLiteral("--samples")}, 2, ""},
+        {{QStringLiteral("--help"), QStringLiteral("more")}, 2, ""},
+        {{}, 2, ""},
+        {{QStringLiteral("--"), QStringLiteral("-odd")}, 0, "-odd"},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Arguments.join(QLatin1Char(' ')).toStdString());
+        QTemporaryDir dir;
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VELLORIA_BINARY_DIR "/tools/velloria-samples"),
+                      test.Arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), test.ExitCode);
+        const QByteArray usage =
+            test.ExitCode == 2 ? process.readAllStandardError() : process.readAllStandardOutput();
+        if (test.ExitCode == 2 || test.Arguments.value(0) == QLatin1String("--help")) {
+            EXPECT_TRUE(usage.startsWith("Usage: velloria-samples")) << usage.constData();
+        }
+        const QStringList left =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        EXPECT_EQ(left,
+                  *test.Created ? QStringList{QString::fromLatin1(test.Created)} : QStringList());
+    }
+}

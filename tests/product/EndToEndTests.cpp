@@ -4,6 +4,7 @@
 
 #include "../SessionEnvironment.h"
 #include "../TestXvfb.h"
+#include "../desktop/TestPeers.h"
 #include "../pictures/GifSamples.h"
 
 #include <QDir>
@@ -93,8 +94,22 @@ protected:
         }
     }
 
+    // The session bus of the run; none unless a test starts one.
+    QString BusAddress;
+
     QProcessEnvironment Environment() const {
-        return PrivateSessionEnvironment(Home.path(), Xvfb.Display());
+        QProcessEnvironment env = PrivateSessionEnvironment(Home.path(), Xvfb.Display());
+        if (!BusAddress.isEmpty())
+            env.insert("DBUS_SESSION_BUS_ADDRESS", BusAddress);
+        return env;
+    }
+    // Runs the program to its end; its exit code, or -1 when it did not end by itself.
+    int RunToEnd(const QString& program, const QStringList& arguments) const {
+        QProcess process;
+        process.setProcessEnvironment(Environment());
+        process.start(program, arguments);
+        const bool ended = process.waitForFinished(Deadline);
+        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
     void WritePicture(const QString& name, QRgb colour, const char* format) {
@@ -150,6 +165,18 @@ protected:
         return main;
     }
     void Focus(const QString& window) const { XdoTool({"windowfocus", "--sync", window}); }
+    // File > Exit, as a person ends the program; its exit code once it has ended.
+    int Exit() {
+        Keys({"alt+f", "x"});
+        EXPECT_TRUE(Program.waitForFinished(Deadline));
+        return Program.exitCode();
+    }
+    // The settings file as the program left it.
+    QString SavedSettings() const {
+        QFile ini(Ini);
+        EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(ini.readAll());
+    }
     // Typed on the keyboard, as a person types: to the window with the input focus, or to the
     // menu that grabbed the keyboard.
     void Keys(const QStringList& keys) const {
@@ -258,12 +285,8 @@ TEST_F(EndToEnd, APersonBrowsesChangesRestoresViewsEditsCleansAndExits) {
     // Move the window, then File > Exit saves everything.
     XdoTool({"windowmove", "--sync", main, "30", "20"});
     Focus(main);
-    Keys({"alt+f", "x"});
-    ASSERT_TRUE(Program.waitForFinished(Deadline));
-    EXPECT_EQ(Program.exitCode(), 0);
-    QFile ini(Ini);
-    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(ini.readAll());
+    ASSERT_EQ(Exit(), 0);
+    const QString text = SavedSettings();
     EXPECT_TRUE(QRegularExpression("^\\[LXS:CONFIG:HEADER\\]\r\nSchemaVersion=1\r\n\r\n"
                                    "\\[Window\\]\r\nLeft=30\r\nTop=20\r\nWidth=646\r\n"
                                    "Height=524\r\nState=0\r\n\r\n\\[Velloria\\]\r\n"
@@ -281,4 +304,77 @@ TEST_F(EndToEnd, APersonBrowsesChangesRestoresViewsEditsCleansAndExits) {
     EXPECT_TRUE(WaitForColour(again, QPoint(213 + 2 + 70, 26 + 2 + 70), Blue));
     Keys({"alt+f", "x"});
     EXPECT_TRUE(Program.waitForFinished(Deadline));
+}
+
+// Another setter (nitrogen, the real one) put its picture on the screen since Velloria last set
+// one: get names nitrogen's file, and Restore brings back exactly what was shown at start-up,
+// not Velloria's own earlier choice.
+TEST_F(EndToEnd, RestoreBringsBackWhatAnotherSetterShowed) {
+    const QString desktopTool = VELLORIA_BINARY_DIR "/tools/velloria-desktop";
+    ASSERT_EQ(Run(desktopTool, {"set", Home.path() + "/start.bmp", "centered"}),
+              Home.path() + "/start.bmp");
+    WritePicture(Home.path() + "/nebula.png", Blue, "PNG");
+    ASSERT_EQ(RunToEnd("nitrogen", {"--save", "--set-zoom-fill", Home.path() + "/nebula.png"}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RootShows(Blue, true); }, Deadline));
+    EXPECT_EQ(Run(desktopTool, {"get"}), "zoomed\t" + Home.path() + "/nebula.png");
+
+    const QString main = Start({Pictures});
+    const QPoint second(213 + 2 + 54 + 112, 26 + 2 + 54);
+    ASSERT_TRUE(WaitForColour(main, second, Red));
+    ClickAt(main, second);
+    Keys({"ctrl+w"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RootShows(Red, true); }, Deadline));
+    Keys({"ctrl+r"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RootShows(Blue, true); }, Deadline));
+    EXPECT_EQ(Run(desktopTool, {"get"}), "zoomed\t" + Home.path() + "/nebula.png");
+    EXPECT_EQ(Exit(), 0);
+}
+
+// Settings that cannot be written at exit are told in a box before the program ends, and the
+// exit status says so; a termination signal (a logout) ends it without a box.
+TEST_F(EndToEnd, SettingsThatCannotBeSavedAreToldBeforeTheEnd) {
+    // The settings file leads into /proc, where nobody can write a file, root included.
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(Ini).path()));
+    ASSERT_TRUE(QFile::link("/proc/version", Ini));
+    const QString main = Start({Pictures});
+    Keys({"alt+f", "x"});
+    QString box;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            box = Window("Velloria");
+            return !box.isEmpty() && box != main;
+        },
+        Deadline))
+        << "no box after the main window closed";
+    EXPECT_EQ(Program.state(), QProcess::Running) << "the box comes before the end";
+    Focus(box);
+    Keys({"Return"});
+    ASSERT_TRUE(Program.waitForFinished(Deadline));
+    EXPECT_EQ(Program.exitCode(), 1);
+
+    Start({Pictures});
+    Program.terminate();
+    ASSERT_TRUE(Program.waitForFinished(Deadline)) << "a box held the program open";
+    EXPECT_EQ(Program.exitCode(), 1);
+}
+
+// One program per session bus: a second start hands its folder to the first and ends at once;
+// the first shows that folder (it is the one saved at its exit). Once the first has gone, a
+// start is the session's program again.
+TEST_F(EndToEnd, ASecondStartHandsItsFolderToTheFirst) {
+    TPrivateBus bus;
+    ASSERT_FALSE(bus.Address().isEmpty());
+    BusAddress = bus.Address();
+    const QString other = Home.path() + "/Other Pictures";
+    ASSERT_TRUE(QDir().mkpath(other));
+    const QString main = Start({Pictures});
+    EXPECT_EQ(RunToEnd(VELLORIA_PROGRAM, {other}), 0) << "the second start ends by itself";
+    Focus(main);
+    ASSERT_EQ(Exit(), 0);
+    const QString text = SavedSettings();
+    EXPECT_TRUE(text.contains("LastFolder=\"" + other + "\"\r\n")) << text.toStdString();
+
+    // With the first one gone, the next start is the session's program again.
+    Start({Pictures});
+    EXPECT_EQ(Exit(), 0);
 }

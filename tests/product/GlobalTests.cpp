@@ -407,17 +407,52 @@ TEST_F(Product, IconsAndMetafilesAreRefusedAndNothingChanges) {
     EXPECT_TRUE(QDir(App->CacheFolder).entryList({"VL%*"}).isEmpty());
 }
 
-TEST_F(Product, EmptyStartupNameFailsWithTheUnknownExtension) {
+// A desktop without a picture at start-up gets none back: the empty record clears the picture
+// instead of converting a nameless file; a desktop that cannot be asked says so.
+TEST_F(Product, EmptyStartupNameTakesThePictureAway) {
     UseRootWindow();
-    TLxWallpaper empty;
-    try {
-        App->ApplyWallpaper(empty);
-        FAIL() << "no error";
-    } catch (const EInvalidGraphic& error) {
-        EXPECT_EQ(error.Message(), "Unknown picture file extension (.)");
-    }
-    EXPECT_TRUE(empty.FileName.isEmpty());
+    TLxWallpaper startup = Current();
+    ASSERT_TRUE(startup.FileName.isEmpty()) << "a fresh X server shows no picture";
+    TLxWallpaper chosen{Bmp("chosen.bmp"), wsTiled};
+    App->ApplyWallpaper(chosen);
+    ASSERT_EQ(Current().FileName, chosen.FileName);
+    App->ApplyWallpaper(startup);
+    EXPECT_TRUE(startup.FileName.isEmpty());
+    EXPECT_TRUE(Current().FileName.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(App->CacheFolder + "VL%.bmp"));
+    App->ReportDesktopNotice();
+
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(nullptr);
+    try {
+        App->ApplyWallpaper(startup);
+        ADD_FAILURE() << "no error without a desktop";
+    } catch (const EDesktopError& error) {
+        EXPECT_EQ(error.Message(),
+                  "The desktop did not take the wallpaper away: no supported desktop was found");
+    }
+}
+
+// The root window shows a picture whose choice cannot be kept for the next login: the record
+// follows the screen, and the notice says what is lost.
+TEST_F(Product, UnkeptChoiceIsShownAndToldAsSuch) {
+    UseRootWindow();
+    Write(Home.path() + "/blocker", "a file where the state folder's parent should be");
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(
+        CreateDesktopWallpaper(TDesktopKind::X11Root, Home.path() + "/blocker/state"));
+    const QString cache = App->CacheFolder + "VL%sunset.bmp";
+    TLxWallpaper chosen{Picture("sunset.gif", SmallGif()), wsStretched};
+    App->ApplyWallpaper(chosen);
+    EXPECT_EQ(chosen.FileName, cache);
+    EXPECT_EQ(Current().FileName, cache);
+    try {
+        App->ReportDesktopNotice();
+        ADD_FAILURE() << "no notice";
+    } catch (const EDesktopError& error) {
+        EXPECT_TRUE(error.Message().startsWith("The wallpaper is shown, but cannot "))
+            << error.Message().toStdString();
+        EXPECT_TRUE(error.Message().endsWith(", so it will not come back at the next login"))
+            << error.Message().toStdString();
+    }
 }
 
 TEST_F(Product, FailedConversionKeepsThePreviousCacheFile) {

@@ -3,6 +3,7 @@
 // selection a click on empty space keeps.
 
 #include "../HelpCatcher.h"
+#include "../MessageBoxWatcher.h"
 #include "../ModalLoop.h"
 #include "../TestXvfb.h"
 #include "AppShell.h"
@@ -162,6 +163,47 @@ TEST_F(MainForm, RestorePutsBackTheStartUpStyleWhateverTheStyleChoiceShows) {
         Form->cmdWallpaperRestore->trigger();
         EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), wsStretched));
     }
+}
+
+// The screen shows the new picture although its choice cannot be kept for the next login: the
+// box says what is lost, not that the desktop refused, and Restore is the way back.
+TEST_F(MainForm, ChangeWhoseChoiceCannotBeKeptIsToldAndRestoreStaysTheWayBack) {
+    QFile blocker(Home.path() + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)) << "a file where a folder should be";
+    blocker.close();
+    App->ActiveDesktop = std::make_unique<TActiveDesktop>(
+        CreateDesktopWallpaper(TDesktopKind::X11Root, blocker.fileName() + "/state"));
+    Show();
+    TMessageBoxWatcher boxes;
+    boxes.Answer = [](QMessageBox& box) { box.accept(); };
+    Form->ctlThumbnails->SetSelectedIndex(2);
+    ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperChange->isEnabled(); }));
+    Form->cmdWallpaperChange->trigger();
+    ASSERT_EQ(boxes.Seen.size(), 1);
+    EXPECT_TRUE(boxes.Seen[0].Text.startsWith("The wallpaper is shown, but cannot "))
+        << boxes.Seen[0].Text.toStdString();
+    EXPECT_TRUE(boxes.Seen[0].Text.endsWith(", so it will not come back at the next login"))
+        << boxes.Seen[0].Text.toStdString();
+    EXPECT_EQ(Desktop().first, Path("red.bmp"));
+    EXPECT_EQ(App->ChosenWallpaper->FileName, Path("red.bmp"));
+    ASSERT_TRUE(Idle([&] { return Form->cmdWallpaperRestore->isEnabled(); }));
+    Form->cmdWallpaperRestore->trigger();
+    EXPECT_EQ(Desktop(), qMakePair(Path("green.bmp"), wsStretched));
+    EXPECT_EQ(boxes.Seen.size(), 2) << "the restored choice is not kept either";
+}
+
+// A second start hands its folder over: the window shows it and comes forward.
+TEST_F(MainForm, OpenFolderShowsTheFolderAndBringsTheWindowForward) {
+    QDir().mkpath(Home.path() + "/other");
+    Show();
+    Form->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form->isMinimized(); }));
+    Form->OpenFolder(Home.path() + "/other");
+    EXPECT_EQ(Form->lbFolders->Directory(), Home.path() + "/other");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Form->isMinimized(); }));
+    Form->OpenFolder(QString());
+    EXPECT_EQ(Form->lbFolders->Directory(), Home.path() + "/other")
+        << "no folder keeps the shown one";
 }
 
 TEST_F(MainForm, OptionsConfirmedResizeTheCellsAtOnceAndCancelledChangeNothing) {

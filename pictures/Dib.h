@@ -13,3 +13,8 @@ struct TDib {
 
 // Readers refuse headers that promise more pixels than this, before allocating anything.
 inline constexpr qint64 MaxPicturePixels = qint64(1) << 28;
+
+// Whether a header's size is one readers take: not empty, and no more than MaxPicturePixels.
+inline bool IsAcceptedPictureSize(qint64 width, qint64 height) {
+    return width > 0 && height > 0 && width * height <= MaxPicturePixels;
+}

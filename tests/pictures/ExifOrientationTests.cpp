@@ -4,6 +4,7 @@
 #include "ExifOrientation.h"
 #include "Jpeg.h"
 #include "JpegSamples.h"
+#include "LibrarySamples.h"
 
 #include <QBuffer>
 #include <QtEndian>
@@ -55,22 +56,6 @@ QByteArray Oriented(const QByteArray& jpeg, int orientation) {
     return WithSegment(jpeg, ExifSegment(Tiff(0x0112, 3, quint16(orientation), false)));
 }
 
-// A 32 x 16 picture whose quadrants are red, green (top) and blue, white (bottom).
-QImage Quadrants() {
-    QImage image(32, 16, QImage::Format_RGB32);
-    const QRgb colours[4] = {Red, Green, Blue, White};
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 32; ++x)
-            image.setPixel(x, y, colours[(y / 8) * 2 + x / 16]);
-    return image;
-}
-
-QList<QRgb> QuadrantColours(const QImage& image) {
-    const int w = image.width(), h = image.height();
-    return {image.pixel(w / 4, h / 4), image.pixel(w * 3 / 4, h / 4), image.pixel(w / 4, h * 3 / 4),
-            image.pixel(w * 3 / 4, h * 3 / 4)};
-}
-
 void ExpectNear(const QList<QRgb>& actual, const QList<QRgb>& expected) {
     for (qsizetype i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(i);
@@ -83,7 +68,7 @@ void ExpectNear(const QList<QRgb>& actual, const QList<QRgb>& expected) {
 } // namespace
 
 TEST(ExifOrientation, ReadsTheTagInEitherByteOrderAndIgnoresWhatItCannotTrust) {
-    const QByteArray jpeg = MakeJpeg(Quadrants());
+    const QByteArray jpeg = MakeJpeg(QuarterColours(32, 16));
     const QByteArray tiff = Tiff(0x0112, 3, 6, true);
     // A segment after the image data is not the picture's: the reader stops at the scan.
     const QByteArray afterScan = QByteArray(jpeg).insert(jpeg.size() - 2, ExifSegment(tiff));
@@ -118,7 +103,7 @@ TEST(ExifOrientation, ReadsTheTagInEitherByteOrderAndIgnoresWhatItCannotTrust) {
 // The eight orientations of a 32 x 16 stored picture (red, green over blue, white), as a person
 // should see them: size, converted bitmap and thumbnail.
 TEST(JpegOrientation, EachOfTheEightIsShownUpright) {
-    const QByteArray jpeg = MakeJpeg(Quadrants());
+    const QByteArray jpeg = MakeJpeg(QuarterColours(32, 16));
     const struct {
         int Orientation;
         QSize Size;
@@ -138,7 +123,7 @@ TEST(JpegOrientation, EachOfTheEightIsShownUpright) {
         TBitmap bitmap;
         image.AssignTo(bitmap);
         ASSERT_EQ(bitmap.Dib().Image.size(), c.Size);
-        ExpectNear(QuadrantColours(bitmap.Dib().Image), c.Quadrants);
+        ExpectNear(ColoursOfQuarters(bitmap.Dib().Image), c.Quadrants);
 
         QBuffer buffer;
         buffer.setData(file);
@@ -147,19 +132,20 @@ TEST(JpegOrientation, EachOfTheEightIsShownUpright) {
         const TThumbnailImage thumbnail = cell.ReadThumbnail(buffer, {8, 8});
         EXPECT_EQ(thumbnail.PictureSize, c.Size);
         ASSERT_EQ(thumbnail.Image.size(), c.Size.scaled(8, 8, Qt::KeepAspectRatio));
-        ExpectNear(QuadrantColours(thumbnail.Image), c.Quadrants);
+        ExpectNear(ColoursOfQuarters(thumbnail.Image), c.Quadrants);
     }
 }
 
 TEST(JpegOrientation, GreyPicturesTurnWithTheirPalette) {
-    const QByteArray file = Oriented(MakeJpeg(Quadrants(), TJpegSampleKind::Grayscale), 6);
+    const QByteArray file =
+        Oriented(MakeJpeg(QuarterColours(32, 16), TJpegSampleKind::Grayscale), 6);
     TJPEGImage image;
     image.LoadFromBytes(file);
     TBitmap bitmap;
     image.AssignTo(bitmap);
     EXPECT_EQ(bitmap.BitsPerPixel(), 8);
     ASSERT_EQ(bitmap.Dib().Image.size(), QSize(16, 32));
-    const QList<QRgb> grey = QuadrantColours(bitmap.Dib().Image);
+    const QList<QRgb> grey = ColoursOfQuarters(bitmap.Dib().Image);
     // Stored blue (darkest) comes to the top left, stored white to the bottom left.
     EXPECT_LT(qGray(grey[0]), qGray(grey[1]));
     EXPECT_GT(qGray(grey[2]), qGray(grey[3]));

@@ -33,27 +33,10 @@ std::string RowName(const ::testing::TestParamInfo<TFormatRow>& info) {
     return LibraryExtension(info.param.Format).toStdString();
 }
 
-// Quadrants red, green (top), blue, white (bottom) of a picture width x height.
-QImage Quadrants(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    const QRgb colours[4] = {Red, Green, Blue, White};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colours[(y * 2 / height) * 2 + x * 2 / width]);
-    return image;
-}
-
 QImage Filled(int width, int height, QRgb colour) {
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(colour);
     return image;
-}
-
-// The colours at the centres of the four quadrants of image, top left first.
-QList<QRgb> QuadrantColours(const QImage& image) {
-    const int w = image.width(), h = image.height();
-    return {image.pixel(w / 4, h / 4), image.pixel(w * 3 / 4, h / 4), image.pixel(w / 4, h * 3 / 4),
-            image.pixel(w * 3 / 4, h * 3 / 4)};
 }
 
 void ExpectNear(const QList<QRgb>& actual, const QList<QRgb>& expected, int tolerance) {
@@ -104,16 +87,16 @@ protected:
 };
 
 TEST_P(LibraryFormatTest, ConvertsWithTheColoursItsOwnDecoderReads) {
-    const QByteArray file = Sample({Quadrants(64, 48)});
+    const QByteArray file = Sample({QuarterColours(64, 48)});
     ASSERT_FALSE(file.isEmpty());
     const auto graphic = Loaded(file);
     EXPECT_EQ(QSize(graphic->Width(), graphic->Height()), QSize(64, 48));
     const QImage image = Converted(file);
     ASSERT_EQ(image.size(), QSize(64, 48));
-    ExpectNear(QuadrantColours(image), {Red, Green, Blue, White}, 4);
+    ExpectNear(ColoursOfQuarters(image), {Red, Green, Blue, White}, 4);
     const QImage theirs = DecodeWithLibraryTool(GetParam().Format, file);
     ASSERT_EQ(theirs.size(), QSize(64, 48));
-    ExpectNear(QuadrantColours(image), QuadrantColours(theirs), 2);
+    ExpectNear(ColoursOfQuarters(image), ColoursOfQuarters(theirs), 2);
 }
 
 TEST_P(LibraryFormatTest, AlphaIsDrawnOverTheCanvasAndConvertedOverWhite) {
@@ -138,7 +121,7 @@ TEST_P(LibraryFormatTest, ShowsTheFirstFrameOfSeveral) {
 
 // Cells as small as an eighth of the picture, a larger one, and one larger than the picture.
 TEST_P(LibraryFormatTest, ThumbnailReadGivesThePictureFittedIntoTheCell) {
-    const QByteArray file = Sample({Quadrants(512, 384)}, false);
+    const QByteArray file = Sample({QuarterColours(512, 384)}, false);
     ASSERT_FALSE(file.isEmpty());
     const struct {
         QSize Box, Expected;
@@ -152,12 +135,12 @@ TEST_P(LibraryFormatTest, ThumbnailReadGivesThePictureFittedIntoTheCell) {
         const TThumbnailImage thumbnail = graphic->ReadThumbnail(buffer, c.Box);
         EXPECT_EQ(thumbnail.PictureSize, QSize(512, 384));
         EXPECT_EQ(thumbnail.Image.size(), c.Expected);
-        ExpectNear(QuadrantColours(thumbnail.Image), {Red, Green, Blue, White}, 24);
+        ExpectNear(ColoursOfQuarters(thumbnail.Image), {Red, Green, Blue, White}, 24);
     }
 }
 
 TEST_P(LibraryFormatTest, DamagedAndTruncatedFilesGiveTheFormatsMessage) {
-    const QByteArray file = Sample({Quadrants(64, 48)});
+    const QByteArray file = Sample({QuarterColours(64, 48)});
     ASSERT_FALSE(file.isEmpty());
     QByteArray noSignature = file;
     noSignature.replace(0, 12, QByteArray(12, 'x'));
@@ -202,7 +185,7 @@ TEST(AvifImage, TurnsMirrorsAndCropsAsTheContainerSays) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Arguments.join(' ').toStdString());
         const QByteArray file =
-            MakeLibrarySample(TLibraryFormat::Avif, {Quadrants(64, 48)}, true, c.Arguments);
+            Made(TLibraryFormat::Avif, {QuarterColours(64, 48)}, true, c.Arguments);
         ASSERT_FALSE(file.isEmpty());
         TAvifImage avif;
         avif.LoadFromBytes(file);
@@ -210,7 +193,7 @@ TEST(AvifImage, TurnsMirrorsAndCropsAsTheContainerSays) {
         TBitmap bitmap;
         avif.AssignTo(bitmap);
         ASSERT_EQ(bitmap.Dib().Image.size(), c.Size);
-        ExpectNear(QuadrantColours(bitmap.Dib().Image), c.Quadrants, 4);
+        ExpectNear(ColoursOfQuarters(bitmap.Dib().Image), c.Quadrants, 4);
     }
 }
 

@@ -5,8 +5,15 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+// A picture of four solid quarters: red, green over blue, white.
+QImage QuarterColours(int width, int height);
+// The colours at the centres of the four quarters of area in image (all of it when area is
+// null), top left first.
+QList<QRgb> ColoursOfQuarters(const QImage& image, const QRect& area = QRect());
 
 enum class TLibraryFormat { Jxl, Avif, Heif };
 

@@ -166,27 +166,15 @@ namespace {
 const QRgb Red = qRgb(255, 0, 0), Green = qRgb(0, 255, 0), Blue = qRgb(0, 0, 255),
            White = qRgb(255, 255, 255), Black = qRgb(0, 0, 0);
 
-// A 32 x 24 picture of quarters: red, green over blue, white.
-QImage Quarters() {
-    QImage image(32, 24, QImage::Format_RGB32);
-    const QRgb colours[4] = {Red, Green, Blue, White};
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 32; ++x)
-            image.setPixel(x, y, colours[(y / 12) * 2 + x / 16]);
-    return image;
-}
-
-// Checks the quarters at the centres of the picture's quarters when it lies at (left, top).
+// Checks that image shows the quarters picture stretched over area.
 void ExpectQuartersAt(const QImage& image, int left, int top, int width, int height) {
-    const QRgb colours[4] = {Red, Green, Blue, White};
+    const QList<QRgb> shown = ColoursOfQuarters(image, QRect(left, top, width, height));
+    const QList<QRgb> colours = {Red, Green, Blue, White};
     for (int i = 0; i < 4; ++i) {
-        const QPoint at(left + width / 4 + (i % 2) * width / 2,
-                        top + height / 4 + (i / 2) * height / 2);
-        const QRgb pixel = image.pixel(at);
-        SCOPED_TRACE(QStringLiteral("at %1,%2").arg(at.x()).arg(at.y()).toStdString());
-        EXPECT_NEAR(qRed(pixel), qRed(colours[i]), 6);
-        EXPECT_NEAR(qGreen(pixel), qGreen(colours[i]), 6);
-        EXPECT_NEAR(qBlue(pixel), qBlue(colours[i]), 6);
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(qRed(shown[i]), qRed(colours[i]), 6);
+        EXPECT_NEAR(qGreen(shown[i]), qGreen(colours[i]), 6);
+        EXPECT_NEAR(qBlue(shown[i]), qBlue(colours[i]), 6);
     }
 }
 
@@ -212,7 +200,7 @@ TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) 
     ASSERT_TRUE(QDir().mkpath(folder));
     QStringList damaged;
     for (const TFolderRow& row : rows) {
-        const QByteArray file = MakeLibrarySample(row.Format, {Quarters()});
+        const QByteArray file = MakeLibrarySample(row.Format, {QuarterColours(32, 24)});
         ASSERT_FALSE(file.isEmpty()) << row.Name.toStdString();
         Write("pictures/" + row.Name, file);
         damaged << Write("pictures/" + QString(row.Name).replace("-1.", "-2 damaged."),

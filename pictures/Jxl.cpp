@@ -6,6 +6,6 @@ QSize TJxlImage::ReadSize(const QByteArray& data) const {
     return ReadJxlSize(data);
 }
 
-QImage TJxlImage::Decode(const QByteArray& data, const QSize& box) const {
-    return DecodeJxl(data, box);
+QImage TJxlImage::Decode(const QByteArray& data, const QSize&) const {
+    return DecodeJxl(data);
 }

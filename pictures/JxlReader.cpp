@@ -13,9 +13,6 @@ struct TDecoderRelease {
 };
 using TDecoder = std::unique_ptr<JxlDecoder, TDecoderRelease>;
 
-// The library's preview is an eighth of the picture each way.
-constexpr int PreviewScale = 8;
-
 [[noreturn]] void NotValid() {
     throw EInvalidGraphic(QStringLiteral("JPEG XL image is not valid"));
 }
@@ -61,14 +58,10 @@ QSize ReadJxlSize(const QByteArray& data) {
     return UprightSize(ReadBasicInfo(decoder.get()));
 }
 
-QImage DecodeJxl(const QByteArray& data, const QSize& box) {
-    const TDecoder decoder =
-        StartDecoder(data, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE |
-                               (box.isEmpty() ? 0 : JXL_DEC_FRAME_PROGRESSION));
+QImage DecodeJxl(const QByteArray& data) {
+    const TDecoder decoder = StartDecoder(data, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
     const JxlBasicInfo info = ReadBasicInfo(decoder.get());
     const QSize size = UprightSize(info);
-    const bool previewFits = !box.isEmpty() && box.width() * PreviewScale <= size.width() &&
-                             box.height() * PreviewScale <= size.height();
     const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     QImage image(size, QImage::Format_RGBA8888);
     if (image.isNull())
@@ -84,10 +77,6 @@ QImage DecodeJxl(const QByteArray& data, const QSize& box) {
                 NotValid();
             break;
         }
-        case JXL_DEC_FRAME_PROGRESSION:
-            if (previewFits && JxlDecoderFlushImage(decoder.get()) == JXL_DEC_SUCCESS)
-                return Finished(std::move(image), info);
-            break;
         case JXL_DEC_FULL_IMAGE:
             return Finished(std::move(image), info);
         default: // an error, a truncated file, or the end without a frame

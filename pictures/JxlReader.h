@@ -13,8 +13,8 @@
 // (%d x %d pixels)" when it promises more than MaxPicturePixels.
 QSize ReadJxlSize(const QByteArray& data);
 
-// Decodes the first frame (of an animation too) upright, as ARGB32 when the file has alpha and
-// RGB32 otherwise. With a non-empty box the decoder may stop at the eighth-resolution preview
-// that progressive files carry, when that still covers the picture fitted into box; the image
-// keeps the full size then. Raises the errors of ReadJxlSize, also for damaged image data.
-QImage DecodeJxl(const QByteArray& data, const QSize& box);
+// Decodes the first frame (of an animation too) upright at full size, as ARGB32 when the file
+// has alpha and RGB32 otherwise. (The library's eighth-size preview of progressive files costs
+// as much as the whole decode here, so a cell shrinks the full picture.) Raises the errors of
+// ReadJxlSize, also for damaged image data.
+QImage DecodeJxl(const QByteArray& data);

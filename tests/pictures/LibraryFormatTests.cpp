@@ -99,6 +99,20 @@ TEST_P(LibraryFormatTest, ConvertsWithTheColoursItsOwnDecoderReads) {
     ExpectNear(ColoursOfQuarters(image), ColoursOfQuarters(theirs), 2);
 }
 
+// A one-channel source comes out as the same greys in every colour channel.
+TEST_P(LibraryFormatTest, GreyPicturesKeepTheirGreys) {
+    QImage grey(16, 8, QImage::Format_Grayscale8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            grey.setPixel(x, y, qRgb(x * 16, x * 16, x * 16));
+    const QByteArray file = Sample({grey});
+    ASSERT_FALSE(file.isEmpty());
+    const QImage image = Converted(file);
+    ASSERT_EQ(image.size(), QSize(16, 8));
+    ExpectNear({image.pixel(0, 4), image.pixel(8, 4), image.pixel(15, 4)},
+               {qRgb(0, 0, 0), qRgb(128, 128, 128), qRgb(240, 240, 240)}, 3);
+}
+
 TEST_P(LibraryFormatTest, AlphaIsDrawnOverTheCanvasAndConvertedOverWhite) {
     QImage picture = Filled(32, 16, qRgba(0, 0, 0, 0));
     QPainter(&picture).fillRect(16, 0, 16, 16, Red);

@@ -8,9 +8,9 @@
 #include "Jxl.h"
 #include "LibrarySamples.h"
 
-#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>

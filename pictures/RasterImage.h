@@ -1,7 +1,8 @@
 #pragma once
 // TRasterImage: the shared shape of the pictures a format library decodes (JPEG XL, AVIF, HEIF).
 // The class keeps the file and reads only its size at load; it decodes on the first drawing or
-// conversion, and a cell's read asks the library for the smallest picture that still fills it.
+// conversion, and a cell's read asks the library for the smallest picture that still fills it
+// (a HEIF file's own thumbnail; JPEG XL and AVIF decode whole here, then shrink).
 
 #include "Dib.h"
 #include "Graphics.h"
@@ -23,8 +24,9 @@ public:
     // Keeps data and reads only its header; raises the format's error for an unreadable or too
     // large header, leaving the picture as it was.
     void LoadFromBytes(const QByteArray& data) override;
-    // Reads the whole file and decodes it at the library's smallest size that covers the picture
-    // fitted into box (see each reader); raises what LoadFromBytes and the decoder raise.
+    // Reads the whole file, decodes it at the library's smallest size that covers the picture
+    // fitted into box (see each reader) and shrinks it to exactly that fitted size; raises what
+    // LoadFromBytes and the decoder raise.
     TThumbnailImage ReadThumbnail(QIODevice& file, const QSize& box) override;
     // Gives dest the decoded full-size picture at 24 bits; a picture with alpha is first composed
     // over dest's brush colour (white for a new bitmap), as a BMP keeps no alpha. Raises the

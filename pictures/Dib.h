@@ -11,3 +11,8 @@ struct TDib {
     int BitsPerPixel = 0; // the depth the image has: 1, 4, 8, 16, 24 or 32
     bool IsEmpty() const { return Image.isNull() || Image.width() == 0 || Image.height() == 0; }
 };
+
+// Whether a header's size is one readers take: not empty, and no more than MaxPicturePixels.
+inline bool IsAcceptedPictureSize(qint64 width, qint64 height) {
+    return width > 0 && height > 0 && width * height <= MaxPicturePixels;
+}

@@ -9,6 +9,10 @@
 #include <cerrno>
 #include <cstring>
 
+QSize ThumbnailSize(const QSize& pictureSize, const QSize& box) {
+    return pictureSize.boundedTo(pictureSize.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
+}
+
 void TGraphic::SetTransparent(bool value) {
     if (value == FTransparent)
         return;
@@ -23,8 +27,7 @@ void TGraphic::LoadFromFile(const QString& fileName) {
 TThumbnailImage TGraphic::ReadThumbnail(QIODevice& file, const QSize& box) {
     LoadFromBytes(file.readAll());
     const QSize size(Width(), Height());
-    const QSize fitted = size.boundedTo(size.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
-    QImage image(fitted, QImage::Format_ARGB32_Premultiplied);
+    QImage image(ThumbnailSize(size, box), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     Draw(painter, image.rect());

@@ -26,6 +26,9 @@ struct TThumbnailImage {
     QImage Image;
 };
 
+// The picture size fitted into a cell's box, never enlarged and at least 1 x 1.
+QSize ThumbnailSize(const QSize& pictureSize, const QSize& box);
+
 // Every concrete class is Q_OBJECT with a Q_INVOKABLE default constructor, so that a class
 // reference is its const QMetaObject* and newInstance() makes one.
 class TGraphic : public QObject {

@@ -1,6 +1,7 @@
 #include "Jpeg.h"
 
 #include "Bitmap.h"
+#include "ExifOrientation.h"
 
 void TJPEGImage::Draw(QPainter& canvas, const QRect& rect) {
     TBitmap bitmap;
@@ -9,7 +10,9 @@ void TJPEGImage::Draw(QPainter& canvas, const QRect& rect) {
 }
 
 void TJPEGImage::LoadFromBytes(const QByteArray& data) {
-    FSize = ReadJpegSize(data);
+    const QSize stored = ReadJpegSize(data);
+    FOrientation = ReadExifOrientation(data);
+    FSize = SwapsSides(FOrientation) ? stored.transposed() : stored;
     FData = data;
     FBitmap.reset();
     emit Changed();
@@ -27,12 +30,17 @@ void TJPEGImage::Assign(TGraphic& source) {
     }
     FData = jpeg->FData;
     FSize = jpeg->FSize;
+    FOrientation = jpeg->FOrientation;
     FBitmap = jpeg->FBitmap;
     emit Changed();
 }
 
 const TDib& TJPEGImage::Bitmap() {
-    if (!FBitmap)
-        FBitmap = Empty() ? TDib() : DecodeJpeg(FData, FEightBitDisplay);
+    if (!FBitmap) {
+        TDib dib = Empty() ? TDib() : DecodeJpeg(FData, FEightBitDisplay);
+        // A camera stores the picture as its sensor saw it; the Exif orientation turns it upright.
+        dib.Image = TurnedUpright(dib.Image, FOrientation);
+        FBitmap = std::move(dib);
+    }
     return *FBitmap;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // TJPEGImage: a JPEG picture that keeps its whole file and decodes it at full size when first
-// drawn or converted.
+// drawn or converted, turned upright as its Exif orientation says.
 
 #include "Dib.h"
 #include "Graphics.h"
@@ -13,7 +13,8 @@ class TJPEGImage : public TGraphic {
 public:
     Q_INVOKABLE explicit TJPEGImage(QObject* parent = nullptr) : TGraphic(parent) {}
 
-    // The full image size from the header; 0 before loading.
+    // The full image size from the header, sides swapped when the Exif orientation turns the
+    // picture a quarter; 0 before loading.
     int Width() const override { return FSize.width(); }
     int Height() const override { return FSize.height(); }
     bool Empty() const override { return FSize.isEmpty(); }
@@ -29,7 +30,8 @@ public:
     // Shares another TJPEGImage's file and decoded image; other classes raise EConvertError.
     void Assign(TGraphic& source) override;
 
-    // The decoded image, decoding on first use (empty before loading); raises as Draw does.
+    // The decoded image, upright, decoding on first use (empty before loading); raises as Draw
+    // does.
     const TDib& Bitmap();
 
     // Whether images decode to 8 bits: set once at start-up when the screen has 256 colours
@@ -40,6 +42,7 @@ public:
 private:
     QByteArray FData;
     QSize FSize;
+    int FOrientation = 1;
     std::optional<TDib> FBitmap;
     static inline bool FEightBitDisplay = false;
 };

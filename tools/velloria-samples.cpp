@@ -5,6 +5,7 @@
 #include "BmpWriter.h"
 #include "GifSamples.h"
 #include "JpegSamples.h"
+#include "LibrarySamples.h"
 #include "MetafileWriter.h"
 #include "SampleFiles.h"
 
@@ -96,6 +97,21 @@ QImage Balloon() {
     painter.drawLine(125, 120, 150, 160);
     painter.drawLine(195, 120, 170, 160);
     Caption(painter, QRect(0, 180, 320, 60), QStringLiteral("GIF"), 44);
+    return image;
+}
+
+// Green hills under a blue sky, for the formats the Debian encoders write.
+QImage Meadow(const QString& caption) {
+    QImage image(480, 320, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(image.rect(), QColor(110, 170, 235));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(70, 150, 60));
+    painter.drawEllipse(QPoint(120, 420), 300, 200);
+    painter.setBrush(QColor(40, 110, 40));
+    painter.drawEllipse(QPoint(400, 440), 260, 200);
+    Caption(painter, QRect(0, 20, 480, 100), caption, 60);
     return image;
 }
 
@@ -222,7 +238,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velloria-samples: cannot make the folder %s\n", folderName);
         return 1;
     }
-    const QList<QPair<QString, QByteArray>> samples = {
+    QList<QPair<QString, QByteArray>> samples = {
         {QStringLiteral("harbour.jpg"), MakeJpeg(Harbour(), TJpegSampleKind::Colour, 90)},
         {QStringLiteral("rainbow.bmp"), BmpOf(Rainbow())},
         {QStringLiteral("balloon.gif"), GifOf(Balloon())},
@@ -232,8 +248,16 @@ int main(int argc, char** argv) {
         {QStringLiteral("house.emf"), HouseMetafile()},
         {QStringLiteral("target.wmf"), TargetMetafile()},
     };
+    const QList<QPair<QString, QByteArray>> encoded = {
+        {QStringLiteral("meadow.jxl"),
+         MakeLibrarySample(TLibraryFormat::Jxl, {Meadow(QStringLiteral("JPEG XL"))}, false)},
+        {QStringLiteral("petals.avif"), MakeLibrarySample(TLibraryFormat::Avif, {Flower(256, 15)})},
+        {QStringLiteral("hills.heic"),
+         MakeLibrarySample(TLibraryFormat::Heif, {Meadow(QStringLiteral("HEIC"))}, false)},
+    };
+    samples += encoded;
     for (const auto& [name, bytes] : samples)
-        if (!Write(folder, name, bytes))
+        if (bytes.isEmpty() || !Write(folder, name, bytes))
             return 1;
     std::printf("%s: %lld sample pictures\n", qPrintable(folder.absolutePath()),
                 qlonglong(samples.size()));

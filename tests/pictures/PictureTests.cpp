@@ -1,9 +1,12 @@
 // The format registry (rows, lookup, removal, mask list and filter), TPicture loading by
 // extension with its failure rules, assignment, and stretched bitmap drawing.
 #include "Ani.h"
+#include "Avif.h"
 #include "Bitmap.h"
 #include "FileFormats.h"
+#include "Heif.h"
 #include "Icon.h"
+#include "Jxl.h"
 #include "Metafile.h"
 #include "Picture.h"
 #include "PictureFormats.h"
@@ -48,16 +51,33 @@ QString LoadError(TPicture& picture, const QString& fileName) {
 TEST(FormatRegistry, MaskListAndFilterForEveryGraphic) {
     const TFileFormatsList& formats = Registered();
     EXPECT_EQ(formats.MaskList(&TGraphic::staticMetaObject),
-              QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
-    EXPECT_EQ(formats.Filter(&TGraphic::staticMetaObject),
-              QStringLiteral("All "
-                             "(*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.ani;*.jpg;"
-                             "*.jpeg;*.bmp;*.ico;"
-                             "*.emf;*.wmf|CompuServe GIF Image (*.gif)|*.gif|ANI Image "
-                             "(*.ani)|*.ani|JPEG Image File (*.jpg)|"
-                             "*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons "
-                             "(*.ico)|*.ico|Enhanced "
-                             "Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
+              QStringLiteral(
+                  "*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
+    EXPECT_EQ(
+        formats.Filter(&TGraphic::staticMetaObject),
+        QStringLiteral("All "
+                       "(*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;"
+                       "*.wmf)|*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;"
+                       "*.emf;*.wmf|HEIF Image File (*.heif)|*.heif|HEIF Image File (*.heic)|"
+                       "*.heic|AVIF Image File (*.avif)|*.avif|JPEG XL Image File (*.jxl)|*.jxl|"
+                       "CompuServe GIF Image (*.gif)|*.gif|ANI Image "
+                       "(*.ani)|*.ani|JPEG Image File (*.jpg)|"
+                       "*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons "
+                       "(*.ico)|*.ico|Enhanced "
+                       "Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
+}
+
+TEST(FormatRegistry, LibraryDecodedFormatsAreFoundByTheirExtensions) {
+    const TFileFormatsList& formats = Registered();
+    const struct {
+        const char* Extension;
+        TGraphicClass Class;
+    } rows[] = {{"jxl", &TJxlImage::staticMetaObject},
+                {"AVIF", &TAvifImage::staticMetaObject},
+                {"heic", &THeifImage::staticMetaObject},
+                {"Heif", &THeifImage::staticMetaObject}};
+    for (const auto& row : rows)
+        EXPECT_EQ(formats.FindExt(QString::fromLatin1(row.Extension)), row.Class) << row.Extension;
 }
 
 TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain) {
@@ -66,8 +86,10 @@ TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain) {
     EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
               QStringLiteral("*.bmp;*.ico;*.emf;*.wmf"));
     RegisterPictureFormats();
-    EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
-              QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
+    EXPECT_EQ(
+        FileFormats().MaskList(&TGraphic::staticMetaObject),
+        QStringLiteral("*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;"
+                       "*.wmf"));
 }
 
 TEST(FormatRegistry, OneMatchingRowHasNoAllEntry) {

@@ -1,13 +1,22 @@
 // velloria-desktop set on a plain X server: pictures other than BMP and JPEG reach the desktop
-// through the cache, and those that cannot be converted leave it unchanged.
+// through the cache, and those that cannot be converted leave it unchanged. A folder of the
+// library-decoded formats is tried end to end, as a person would.
 
 #include "../TestXvfb.h"
 #include "../pictures/GifSamples.h"
+#include "../pictures/LibrarySamples.h"
 #include "../pictures/SampleFiles.h"
+#include "Bitmap.h"
+#include "FImage.h"
+#include "Picture.h"
+#include "PictureFormats.h"
 
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -179,5 +188,138 @@ TEST_F(DesktopTool, GnomeTakesWhatItReadsAsItIsAndTheNewStylesByTheirWords) {
         EXPECT_EQ(Run({"get"}).Output, QString(c.Style) + "\t" + c.Handed);
         EXPECT_EQ(GSettings({"get", "picture-options"}).Output,
                   QString(c.Style) == "zoomed" ? "'zoom'" : "'scaled'");
+    }
+}
+
+namespace {
+const QRgb Red = qRgb(255, 0, 0), Green = qRgb(0, 255, 0), Blue = qRgb(0, 0, 255),
+           White = qRgb(255, 255, 255), Black = qRgb(0, 0, 0);
+
+// Checks that image shows the quarters picture stretched over area.
+void ExpectQuartersAt(const QImage& image, int left, int top, int width, int height) {
+    const QList<QRgb> shown = ColoursOfQuarters(image, QRect(left, top, width, height));
+    const QList<QRgb> colours = {Red, Green, Blue, White};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(qRed(shown[i]), qRed(colours[i]), 6);
+        EXPECT_NEAR(qGreen(shown[i]), qGreen(colours[i]), 6);
+        EXPECT_NEAR(qBlue(shown[i]), qBlue(colours[i]), 6);
+    }
+}
+
+struct TFolderRow {
+    TLibraryFormat Format;
+    QString Name;     // the good picture's file name; its damaged copy sorts right after it
+    QString NotValid; // the damaged copy's message
+};
+} // namespace
+
+// One picture of each format and a truncated copy of each, in one folder: listed in name order
+// and drawn with their colours by velloria-thumbnails, shown in View, set as the wallpaper of the
+// plain X root window in the three styles and on GNOME, each through the cache's BMP.
+TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) {
+    ASSERT_FALSE(Xvfb.Display().isEmpty());
+    RegisterPictureFormats();
+    const TFolderRow rows[] = {
+        {TLibraryFormat::Avif, "avif-1.avif", "AVIF image is not valid"},
+        {TLibraryFormat::Heif, "heic-1.heic", "HEIF image is not valid"},
+        {TLibraryFormat::Jxl, "jxl-1.jxl", "JPEG XL image is not valid"},
+    };
+    const QString folder = Home.path() + "/pictures/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QStringList damaged;
+    for (const TFolderRow& row : rows) {
+        const QByteArray file = MakeLibrarySample(row.Format, {QuarterColours(32, 24)});
+        ASSERT_FALSE(file.isEmpty()) << row.Name.toStdString();
+        Write("pictures/" + row.Name, file);
+        damaged << Write("pictures/" + QString(row.Name).replace("-1.", "-2 damaged."),
+                         file.left(file.size() / 2));
+    }
+
+    // Four cells a row: the good pictures in columns 0 and 2 of row 0 and column 0 of row 1, each
+    // followed by its damaged copy, whose cell stays empty.
+    const QString view = Home.path() + "/view.png";
+    const TResult thumbnails =
+        RunProgram(VELLORIA_BINARY_DIR "/tools/velloria-thumbnails", {folder, "433", "470", view});
+    EXPECT_EQ(thumbnails.ExitCode, 1);
+    EXPECT_EQ(thumbnails.Output, view + ": 433 x 470, 6 of 6 pictures in view");
+    for (const QString& file : damaged)
+        EXPECT_TRUE(thumbnails.Error.contains("cannot read \"" + file + "\"; its cell is empty"))
+            << thumbnails.Error.toStdString();
+    const QImage cells(view);
+    ASSERT_EQ(cells.size(), QSize(433, 470));
+    // The viewer's border is 2 pixels, cells are 112 x 130 apart, a 32 x 24 picture sits at
+    // (42, 46) of its cell.
+    const QPoint goodCells[] = {{0, 0}, {2, 0}, {0, 1}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(rows[i].Name.toStdString());
+        const QPoint cell(2 + goodCells[i].x() * 112, 2 + goodCells[i].y() * 130);
+        ExpectQuartersAt(cells, cell.x() + 42, cell.y() + 46, 32, 24);
+        const QPoint next = cell + QPoint(112, 0);
+        EXPECT_EQ(cells.pixel(next + QPoint(58, 58)), cells.pixel(next + QPoint(8, 8)))
+            << "the damaged copy's cell shows no picture";
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        const TFolderRow& row = rows[i];
+        SCOPED_TRACE(row.Name.toStdString());
+        const QString file = folder + row.Name;
+        // View: the picture at its own size in the middle of the window.
+        TPicture picture;
+        picture.LoadFromFile(file);
+        TImageForm form;
+        form.SetPicture(picture);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ExpectQuartersAt(form.grab().toImage(), (449 - 32) / 2, (415 - 24) / 2, 32, 24);
+        TPicture broken;
+        try {
+            broken.LoadFromFile(damaged[i]);
+            TBitmap bitmap;
+            bitmap.Assign(broken.Graphic());
+            ADD_FAILURE() << "the damaged copy was read";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_EQ(e.Message(), row.NotValid);
+        }
+
+        // The plain X root window in the three styles, looked at on the 800 x 600 screen.
+        const QString cached =
+            Cache() + "VL%" + QString(row.Name).replace(QRegularExpression("\\.\\w+$"), ".bmp");
+        const struct {
+            const char* Style;
+            QRect Picture;
+        } styles[] = {{"tiled", {32, 24, 32, 24}},
+                      {"centered", {(800 - 32) / 2, (600 - 24) / 2, 32, 24}},
+                      {"stretched", {0, 0, 800, 600}}};
+        for (const auto& style : styles) {
+            SCOPED_TRACE(style.Style);
+            const TResult set = Run({"set", file, style.Style});
+            ASSERT_EQ(set.ExitCode, 0) << set.Error.toStdString();
+            EXPECT_EQ(set.Output, cached);
+            const QString shot = Home.path() + "/screen.png";
+            ASSERT_EQ(RunProgram(VELLORIA_SCREENSHOT_TOOL, {shot}).ExitCode, 0);
+            const QImage screen(shot);
+            ASSERT_EQ(screen.size(), QSize(800, 600));
+            const QRect& r = style.Picture;
+            ExpectQuartersAt(screen, r.x(), r.y(), r.width(), r.height());
+            if (QByteArray(style.Style) == "centered") {
+                EXPECT_EQ(screen.pixel(2, 2) & 0xFFFFFF, Black & 0xFFFFFF);
+            }
+        }
+        TResult refused = Run({"set", damaged[i], "tiled"});
+        EXPECT_EQ(refused.ExitCode, 1);
+        EXPECT_TRUE(refused.Error.endsWith(row.NotValid)) << refused.Error.toStdString();
+    }
+
+    // GNOME is given the cache's BMP, never the file itself.
+    UseGnome();
+    for (const TFolderRow& row : rows) {
+        SCOPED_TRACE(row.Name.toStdString());
+        const TResult set = Run({"set", folder + row.Name, "stretched"});
+        ASSERT_EQ(set.ExitCode, 0) << set.Error.toStdString();
+        EXPECT_EQ(GSettings({"get", "picture-uri"}).Output,
+                  "'" + QString::fromLatin1(QUrl::fromLocalFile(set.Output).toEncoded()) + "'");
+        EXPECT_TRUE(set.Output.startsWith(Cache() + "VL%"));
+        ExpectQuartersAt(QImage(set.Output), 0, 0, 32, 24);
     }
 }

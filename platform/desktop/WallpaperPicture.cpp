@@ -12,6 +12,8 @@ constexpr int AllocationLimitMb = int(MaxPicturePixels * 4 / (1024 * 1024));
 bool ReadWallpaperPicture(const QString& fileName, QImage& picture, QString& error) {
     QImageReader::setAllocationLimit(AllocationLimitMb);
     QImageReader reader(fileName);
+    // A photo taken sideways is shown upright, as its thumbnail is.
+    reader.setAutoTransform(true);
     picture = reader.read();
     if (!picture.isNull())
         return true;

@@ -4,11 +4,13 @@
 #include "RootWindowWallpaper.h"
 #include "TestPeers.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTransform>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -177,6 +179,36 @@ TEST_F(RootWindowWallpaperTest, PhotoPastQtsDefaultAllocationLimitIsShown) {
     TObserver observer(FDisplay.Name());
     EXPECT_TRUE(NearColour(Shown(observer).pixel(Screen.width() / 2, Screen.height() / 2),
                            qRgb(40, 160, 90)));
+}
+
+// A camera photo held sideways carries its turn in its EXIF orientation: the desktop shows it
+// upright, as its thumbnail is. Red left, blue right, stored turned a quarter the other way and
+// tagged 6 (turn a quarter clockwise to show).
+TEST_F(RootWindowWallpaperTest, PhotoWithAnOrientationIsShownUpright) {
+    QImage upright(48, 32, QImage::Format_RGB32);
+    upright.fill(Qt::red);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 24; x < 48; ++x)
+            upright.setPixel(x, y, qRgb(0, 0, 255));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(upright.transformed(QTransform().rotate(-90)).save(&buffer, "JPEG", 95));
+    // APP1 "Exif": a big-endian TIFF header and one IFD entry, Orientation (0x112) = 6.
+    const QByteArray exif("\xFF\xE1\x00\x22"
+                          "Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
+                          "\0\0\0\0",
+                          36);
+    jpeg.insert(2, exif);
+    const QString file = FFolder.filePath(QStringLiteral("turned.jpg"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(jpeg) == jpeg.size());
+    out.close();
+    TRootWindowWallpaper desktop(FDisplay.Name(), FFolder.path());
+    ASSERT_TRUE(desktop.SetWallpaper(file, wsStretched)) << desktop.LastError().toStdString();
+    const QImage shown = Shown(TObserver(FDisplay.Name()));
+    EXPECT_TRUE(NearColour(shown.pixel(4, 16), qRgb(255, 0, 0)));
+    EXPECT_TRUE(NearColour(shown.pixel(44, 16), qRgb(0, 0, 255)));
 }
 
 TEST_F(RootWindowWallpaperTest, NextSetFreesOurPreviousPixmapButNotAnotherProgramsOne) {

@@ -205,6 +205,11 @@ QByteArray ReadExistingFile(const QString& fileName) {
     return data;
 }
 
+int OpenFileForReading(const QString& fileName) {
+    qint64 size = 0;
+    return OpenRegularFile(fileName, size);
+}
+
 QString FinalTarget(const QString& fileName) {
     return QFile::decodeName(FollowLinks(QFile::encodeName(fileName)));
 }

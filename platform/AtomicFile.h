@@ -14,6 +14,10 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data);
 // The same for a file that must be there: nothing at that path raises EFOpenError too ("Cannot
 // open file "name". No such file or directory").
 QByteArray ReadExistingFile(const QString& fileName);
+// An open read-only descriptor of the regular file at that path, for the caller to close, or -1
+// when nothing is there. Never waits on a FIFO or device: raises EFOpenError as ReadWholeFile
+// does when something is there but cannot be opened or is not a regular file.
+int OpenFileForReading(const QString& fileName);
 
 // An existing regular file open for reading pieces at given offsets. Opening raises EFOpenError
 // as ReadExistingFile does.

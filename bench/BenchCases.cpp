@@ -99,8 +99,8 @@ void WaitForCompletePaint(TTimedViewer& viewer, int paintsBefore) {
 }
 
 struct THeld {
-    std::set<int> Indexes; // the items holding a picture
-    double DecodedMiB = 0; // 32 bits a pixel, as the pictures are held once drawn
+    std::set<int> Indexes; // the items holding a cell picture
+    double DecodedMiB = 0; // the cell pictures held, 32 bits a pixel
     int Pictures() const { return int(Indexes.size()); }
 };
 
@@ -108,10 +108,10 @@ THeld Held(const TJvImagesViewer& viewer) {
     THeld held;
     for (int i = 0; i < viewer.Count(); ++i)
         if (const TJvPictureItem* item = ExistingItem(viewer, i);
-            item && item->PictureIfLoaded() && item->PictureIfLoaded()->Graphic()) {
-            const TPicture& picture = *item->PictureIfLoaded();
+            item && item->CellState() == TJvPictureItem::TCellState::csReady) {
+            const QImage& image = item->CellImage();
             held.Indexes.insert(i);
-            held.DecodedMiB += double(picture.Width()) * picture.Height() * 4 / (1 << 20);
+            held.DecodedMiB += double(image.width()) * image.height() * 4 / (1 << 20);
         }
     return held;
 }

@@ -214,6 +214,9 @@ void TMainForm::CreatePanel() {
     options.SetTracking(true);
     ctlThumbnails->setFocusPolicy(Qt::StrongFocus);
     ctlThumbnails->OnDblClick = [this](TJvCustomItemViewer*) { ctlThumbnailsDblClick(); };
+    ctlThumbnails->OnCellError = [this](TJvImagesViewer*, TJvPictureItem*, const QString& message) {
+        CellFailed(message);
+    };
 
     auto* layout = new QHBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -253,9 +256,26 @@ void TMainForm::lbFoldersChange() {
     appStatusBar->showMessage(lbFolders->Directory());
 }
 
+void TMainForm::CellFailed(const QString& message) {
+    FCellReport = message;
+    FCellReportSelection = ctlThumbnails->SelectedIndex();
+    appStatusBar->showMessage(message);
+}
+
+// The selected file's name, or why its picture could not be read.
+QString TMainForm::SelectionText(int selected) {
+    if (selected < 0)
+        return {};
+    const TJvPictureItem* item = ctlThumbnails->Items(selected);
+    return item->CellState() == TJvPictureItem::TCellState::csFailed ? item->CellError()
+                                                                     : item->FileName();
+}
+
 void TMainForm::appEventsIdle() {
     const int selected = ctlThumbnails->SelectedIndex();
-    const QString text = selected < 0 ? QString() : ctlThumbnails->Items(selected)->FileName();
+    if (selected != FCellReportSelection)
+        FCellReport.clear();
+    const QString text = FCellReport.isEmpty() ? SelectionText(selected) : FCellReport;
     // Writing the same text again would repaint the bar and wake the loop for nothing.
     if (appStatusBar->currentMessage() != text)
         appStatusBar->showMessage(text);

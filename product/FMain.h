@@ -82,8 +82,13 @@ private:
     // Runs the update handlers, then the action's handler when the action is still enabled.
     void Execute(QAction* action, void (TMainForm::*handler)());
     void UpdateActions();
+    void CellFailed(const QString& message);
+    QString SelectionText(int selected);
 
     bool FWallpaperChanged = false;
+    // The last cell failure reported on the status bar, kept there until the selection moves.
+    QString FCellReport;
+    int FCellReportSelection = -1;
     std::unique_ptr<TLxFormPosition> appPosition;
 };
 

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -243,4 +244,32 @@ void ScrollCase(const QString& folder, bool reduceMemory, double capMiB) {
     PutFigure(QStringLiteral("base_mib"), base);
     PutFigure(QStringLiteral("mib_per_picture"),
               held.Pictures() > 0 ? (ResidentMiB() - base) / held.Pictures() : 0);
+}
+
+void ScreenCase(const QString& folder, QSize size) {
+    TTimedViewer viewer;
+    SetUpLikeMainWindow(viewer);
+    viewer.resize(size);
+    viewer.show();
+    WaitFor([&] { return viewer.windowHandle() && viewer.windowHandle()->isExposed(); },
+            "the viewer to be shown");
+    double stallMs = 0;
+    QElapsedTimer beat;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        stallMs = std::max(stallMs, double(beat.nsecsElapsed()) / 1e6 - ticker.interval());
+        beat.restart();
+    });
+    const qint64 start = Clock().nsecsElapsed();
+    // Set from the loop, so that the listing counts as time away from it.
+    QTimer::singleShot(0, &viewer, [&] { viewer.SetDirectory(folder); });
+    beat.start();
+    ticker.start(10);
+    WaitFor([&] { return viewer.Count() > 0 && AllInViewRead(viewer); }, "every cell in view");
+    viewer.viewport()->repaint();
+    PutFigure(QStringLiteral("elapsed_ms"), double(Clock().nsecsElapsed() - start) / 1e6);
+    PutFigure(QStringLiteral("stall_ms"), stallMs);
+    PutFigure(QStringLiteral("visible"), double(CellsInView(viewer).size()));
+    PutFigure(QStringLiteral("peak_mib"), PeakResidentMiB());
 }

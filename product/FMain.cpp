@@ -1,6 +1,7 @@
 #include "FMain.h"
 
 #include "AppShell.h"
+#include "Exception.h"
 #include "FBaseDialog.h"
 #include "FImage.h"
 #include "FOptions.h"
@@ -27,6 +28,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <new>
 
 namespace {
 constexpr int ClientWidth = 646;
@@ -61,6 +63,22 @@ protected:
         });
     }
 };
+// Runs a command on the picture file. Its failure is reported naming the file (a reader's own
+// message may not), and running out of memory says so instead of "std::bad_alloc".
+template <typename Command> void OnPictureFile(const QString& fileName, Command&& command) {
+    try {
+        command();
+    } catch (const std::bad_alloc&) {
+        throw Exception(
+            QStringLiteral("Not enough memory to read the picture \"%1\".").arg(fileName));
+    } catch (const std::exception& error) {
+        const QString message = QString::fromUtf8(error.what());
+        if (message.contains(fileName))
+            throw;
+        throw Exception(
+            QStringLiteral("Cannot read the picture \"%1\": %2").arg(fileName, message));
+    }
+}
 } // namespace
 
 TImageForm* ImageForm = nullptr;
@@ -290,7 +308,8 @@ void TMainForm::ViewSelected() {
     if (selected < 0)
         return;
     TJvPictureItem* item = ctlThumbnails->Items(selected);
-    TPicture* picture = item->Picture();
+    TPicture* picture = nullptr;
+    OnPictureFile(item->FileName(), [&] { picture = item->Picture(); });
     if (!picture)
         return;
     ImageForm->SetPicture(*picture);
@@ -319,7 +338,7 @@ void TMainForm::cmdWallpaperChangeExecute() {
     TLxWallpaper& chosen = *VelloriaApp->ChosenWallpaper;
     chosen.FileName = ctlThumbnails->Items(ctlThumbnails->SelectedIndex())->FileName();
     chosen.Style = quint8(cbxStyle->currentIndex());
-    VelloriaApp->ApplyWallpaper(chosen);
+    OnPictureFile(chosen.FileName, [&] { VelloriaApp->ApplyWallpaper(chosen); });
     FWallpaperChanged = true;
 }
 

@@ -3,6 +3,7 @@
 // selection a click on empty space keeps.
 
 #include "../ModalLoop.h"
+#include "../TestReports.h"
 #include "../TestXvfb.h"
 #include "AppShell.h"
 #include "DesktopFactory.h"
@@ -229,4 +230,33 @@ TEST_F(MainForm, ClosingStoresTheFolderAndCleansTheCacheWhenAskedWithoutRefusing
     EXPECT_TRUE(Form->close());
     EXPECT_EQ(App->LastFolder, Pictures);
     EXPECT_FALSE(QFile::exists(App->CacheFolder + "/VL%old.bmp"));
+}
+
+// A picture that cannot be read: its reason, naming the file, reaches the status bar when its
+// cell first fails and whenever it is selected, with no box; View and Change on it raise the
+// box, naming the file.
+TEST_F(MainForm, UnreadablePictureGoesToTheStatusBarAndItsCommandsToABox) {
+    QFile bad(Path("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM this is no bitmap");
+    bad.close();
+    TReportReader reader;
+    Show();
+    const QString reason =
+        QStringLiteral("Cannot read the picture \"%1\": Bitmap image is not valid")
+            .arg(Path("bad.bmp"));
+    EXPECT_TRUE(Idle([&] { return Status() == reason; })) << Status().toStdString();
+    EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
+    Form->ctlThumbnails->SetSelectedIndex(1);
+    EXPECT_TRUE(Idle([&] { return Status() == Path("blue.bmp"); }));
+    Form->ctlThumbnails->SetSelectedIndex(0);
+    EXPECT_TRUE(Idle([&] { return Status() == reason; })) << Status().toStdString();
+    EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
+
+    Form->cmdWallpaperView->trigger();
+    ASSERT_TRUE(reader.WaitForReport());
+    EXPECT_EQ(reader.Texts.last(), reason);
+    Form->cmdWallpaperChange->trigger();
+    ASSERT_TRUE(reader.WaitForReport(2));
+    EXPECT_TRUE(reader.Texts.last().contains(Path("bad.bmp"))) << reader.Texts.last().toStdString();
 }

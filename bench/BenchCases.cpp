@@ -63,11 +63,14 @@ public:
     int Paints = 0;
     qint64 LastPaintEndNs = 0;
     double LastPaintEndCpuMs = 0;
+    double LongestPaintMs = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override {
         Guarded([&] {
+            const qint64 start = Clock().nsecsElapsed();
             TJvImagesViewer::paintEvent(event);
+            LongestPaintMs = std::max(LongestPaintMs, double(Clock().nsecsElapsed() - start) / 1e6);
             ++Paints;
             LastPaintEndNs = Clock().nsecsElapsed();
             LastPaintEndCpuMs = CpuMilliseconds();
@@ -270,6 +273,7 @@ void ScreenCase(const QString& folder, QSize size) {
     viewer.viewport()->repaint();
     PutFigure(QStringLiteral("elapsed_ms"), double(Clock().nsecsElapsed() - start) / 1e6);
     PutFigure(QStringLiteral("stall_ms"), stallMs);
+    PutFigure(QStringLiteral("paint_max_ms"), viewer.LongestPaintMs);
     PutFigure(QStringLiteral("visible"), double(CellsInView(viewer).size()));
     PutFigure(QStringLiteral("peak_mib"), PeakResidentMiB());
 }

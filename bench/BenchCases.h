@@ -32,5 +32,6 @@ void ScrollCase(const QString& folder, bool reduceMemory, double capMiB);
 
 // A viewer of the given outer size, shown: from setting Directory until every cell in view has
 // its picture and is painted ("elapsed_ms"), the longest the UI thread stayed away from its event
-// loop meanwhile ("stall_ms", the worst lateness of a 10 ms timer), "visible" and "peak_mib".
+// loop meanwhile ("stall_ms", the worst lateness of a 10 ms timer), the longest paint
+// ("paint_max_ms"), "visible" and "peak_mib".
 void ScreenCase(const QString& folder, QSize size);

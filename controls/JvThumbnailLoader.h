@@ -58,9 +58,8 @@ public:
     // The number of worker threads for this machine: its cores.
     static int WorkersForThisMachine();
 
-    struct TState;
-
 private:
+    struct TState;
     static void WorkLoop(const std::shared_ptr<TState>& state);
     void Deliver(const TThumbnailResult& result, quint64 generation);
     TDelivery FOnLoaded;

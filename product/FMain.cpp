@@ -270,6 +270,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::lbFoldersChange() {
+    FCellReport.clear();
     ctlThumbnails->SetDirectory(lbFolders->Directory());
     appStatusBar->showMessage(lbFolders->Directory());
 }

@@ -39,23 +39,29 @@ int Opened(int fd, const char* path) {
     for (;;)
         Next<ssize_t (*)(int, void*, size_t)>("read")(ends[0], &byte, 1);
 }
+
+// open and open64 alike: the next library's, noting the hanging file's descriptor.
+int OpenThrough(const char* symbol, const char* path, int flags, va_list rest) {
+    const mode_t mode = (flags & O_CREAT) ? mode_t(va_arg(rest, int)) : 0;
+    return Opened(Next<int (*)(const char*, int, ...)>(symbol)(path, flags, mode), path);
+}
 } // namespace
 
 extern "C" {
 int open(const char* path, int flags, ...) {
     va_list rest;
     va_start(rest, flags);
-    const mode_t mode = (flags & O_CREAT) ? mode_t(va_arg(rest, int)) : 0;
+    const int fd = OpenThrough("open", path, flags, rest);
     va_end(rest);
-    return Opened(Next<int (*)(const char*, int, ...)>("open")(path, flags, mode), path);
+    return fd;
 }
 
 int open64(const char* path, int flags, ...) {
     va_list rest;
     va_start(rest, flags);
-    const mode_t mode = (flags & O_CREAT) ? mode_t(va_arg(rest, int)) : 0;
+    const int fd = OpenThrough("open64", path, flags, rest);
     va_end(rest);
-    return Opened(Next<int (*)(const char*, int, ...)>("open64")(path, flags, mode), path);
+    return fd;
 }
 
 ssize_t read(int fd, void* buffer, size_t size) {

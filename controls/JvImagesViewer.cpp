@@ -408,12 +408,12 @@ QColor BrokenPictureColor() {
 }
 
 void TJvImagesViewer::paintEvent(QPaintEvent* event) {
-    FWanted.clear();
-    FDrewCells = false;
-    TJvCustomItemViewer::paintEvent(event);
-    // Every paint draws all the cells in view, so what it missed is the whole work wanted now:
-    // cells that left the view are dropped from the queue.
-    Guarded([this] {
+    Guarded([this, event] {
+        FWanted.clear();
+        FDrewCells = false;
+        TJvCustomItemViewer::paintEvent(event);
+        // Every paint draws all the cells in view, so what it missed is the whole work wanted
+        // now: cells that left the view are dropped from the queue.
         if (FDrewCells)
             FLoader->Want(FWanted);
         FWanted.clear();

@@ -49,8 +49,7 @@ QImage FittedCopy(const TThumbnailImage& read, const QSize& box) {
 
 // Nothing when no file is there (any more).
 std::optional<TThumbnailImage> ReadThumbnailOf(const QString& path, const TThumbnailJob& job) {
-    // Named, so that a reader's messages can name the file.
-    QFile file(path);
+    QFile file;
     const int fd = OpenFileForReading(path);
     if (fd < 0)
         return std::nullopt;

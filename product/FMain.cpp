@@ -273,7 +273,7 @@ void TMainForm::ViewSelected() {
     TPicture* picture = item->Picture();
     if (!picture)
         return;
-    ImageForm->SetPicture(*picture);
+    ImageForm->SetPicture(*picture, item->FileName());
     ImageForm->setWindowTitle(ExtractFileName(item->FileName()));
     ImageForm->show();
     ImageForm->raise();

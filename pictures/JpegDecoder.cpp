@@ -50,6 +50,7 @@ struct TDeviceSource {
     jpeg_source_mgr Manager; // first member, so the library's src pointer points at us too
     QIODevice* File;
     bool StartOfFile;
+    bool Ended;
     JOCTET Buffer[64 * 1024];
 };
 
@@ -66,6 +67,7 @@ boolean FillInput(j_decompress_ptr info) {
         ERREXIT(info, JERR_INPUT_EMPTY);
     source->StartOfFile = false;
     if (got <= 0) {
+        source->Ended = true;
         WARNMS(info, JWRN_JPEG_EOF);
         source->Buffer[0] = 0xFF;
         source->Buffer[1] = JPEG_EOI;
@@ -114,6 +116,7 @@ void OpenDeviceStep(j_decompress_ptr info, void* context) {
     source->Manager.bytes_in_buffer = 0;
     source->Manager.next_input_byte = nullptr;
     source->StartOfFile = true;
+    source->Ended = false;
     info->src = &source->Manager;
     jpeg_read_header(info, TRUE);
 }
@@ -155,6 +158,8 @@ public:
     }
 
     jpeg_decompress_struct& Info() { return FState.Info; }
+    // Whether a file source has run out of data; null for data in memory.
+    const bool* SourceEnded() const { return FSource ? &FSource->Ended : nullptr; }
 
     void Run(TStep step, void* context) {
         if (!RunStep(&FState.Info, &FState.Error, step, context))
@@ -266,24 +271,55 @@ struct TSampledOutput {
     uchar* Batch; // RowBatch rows of the scaled width
     qsizetype Stride;
     TThumbnailSampler* Sampler;
+    const bool* SourceEnded; // set by the source once the file has no more data
+    bool StopAtEnd;          // whether nothing can come after the end of the file
+    int RowsDecoded = 0;
 };
 
+// Output rows the library may hold decoded ahead of what it has handed out: two rows of blocks
+// (the one being read and the context of smooth upsampling) and a batch.
+int HeldRows(j_decompress_ptr info) {
+    return 2 * info->max_v_samp_factor * info->min_DCT_scaled_size + int(RowBatch);
+}
+
 // Keeps only the rows the thumbnail takes: the library needs memory for a few scaled rows, not
-// for the scaled picture.
+// for the scaled picture. In a one-scan file nothing after the end of the data can be more than
+// grey, so decoding stops there: a header promising a huge picture costs what the file holds.
 void SampledDecodeStep(j_decompress_ptr info, void* context) {
-    const auto* output = static_cast<const TSampledOutput*>(context);
+    auto* output = static_cast<TSampledOutput*>(context);
     jpeg_start_decompress(info);
     JSAMPROW rows[RowBatch];
     for (JDIMENSION i = 0; i < RowBatch; ++i)
         rows[i] = output->Batch + qsizetype(i) * output->Stride;
+    int endRow = -1;
     while (info->output_scanline < info->output_height) {
         const JDIMENSION first = info->output_scanline;
         const JDIMENSION count = std::min<JDIMENSION>(RowBatch, info->output_height - first);
         const JDIMENSION read = jpeg_read_scanlines(info, rows, count);
         for (JDIMENSION i = 0; i < read; ++i)
             output->Sampler->AddRow(int(first + i), rows[i]);
+        output->RowsDecoded = int(first + read);
+        if (output->StopAtEnd && *output->SourceEnded && endRow < 0)
+            endRow = int(info->output_scanline);
+        // The rows the library already holds when the data ends still carry real pixels.
+        if (endRow >= 0 && int(info->output_scanline) >= endRow + HeldRows(info) &&
+            info->output_scanline < info->output_height) {
+            jpeg_abort_decompress(info);
+            return;
+        }
     }
     jpeg_finish_decompress(info);
+}
+
+// The rows from first on, where the data ran out, as the library would have given them.
+void FillGreyFrom(int first, TThumbnailSampler& sampler, int width, int components) {
+    std::vector<uchar> grey(size_t(width) * size_t(components), 128);
+    if (components == 4)
+        for (size_t x = 3; x < grey.size(); x += 4)
+            grey[x] = 255;
+    for (const int y : sampler.SourceRows())
+        if (y >= first)
+            sampler.AddRow(y, grey.data());
 }
 
 QImage::Format SampledFormat(const jpeg_decompress_struct& info) {
@@ -319,8 +355,11 @@ TThumbnailImage DecodeJpegThumbnail(QIODevice& file, const QSize& box) {
                         .arg(fitted.width())
                         .arg(fitted.height()));
     TSampledOutput output{batch.data(), qsizetype(scaled.width()) * info.output_components,
-                          &sampler};
+                          &sampler, decompressor.SourceEnded(),
+                          !jpeg_has_multiple_scans(&info) && info.out_color_space != JCS_CMYK};
     decompressor.Run(SampledDecodeStep, &output);
+    if (output.RowsDecoded < scaled.height())
+        FillGreyFrom(output.RowsDecoded, sampler, scaled.width(), info.output_components);
     if (info.out_color_space == JCS_CMYK)
         CmykToRgb(sampler.Image(), info.saw_Adobe_marker);
     return {size, sampler.Image()};

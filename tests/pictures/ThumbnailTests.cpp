@@ -268,6 +268,15 @@ TEST(Thumbnail, JpegFaultsFollowTheFullDecodesRules) {
     const QColor grey = image.pixel(70, 55);
     EXPECT_NEAR(grey.red(), 128, 20);
     EXPECT_NEAR(grey.green(), 128, 20);
+    // Where the data ends, the copy still looks as the whole short file decoded and shrunk.
+    for (const qsizetype length : {cut.size(), jpeg.size() / 3, jpeg.size() * 2 / 3})
+        for (const QSize& box : {QSize(80, 80), QSize(320, 320)}) {
+            const TSample sample{"cut", &TJPEGImage::staticMetaObject, jpeg.left(length)};
+            EXPECT_LT(
+                MeanDifference(ReadThumbnail(sample, box).Image, ShrunkFullDrawing(sample, box)),
+                5.0)
+                << length << " bytes in " << box.width();
+        }
     // A header above the pixel bound is refused before anything is decoded.
     EXPECT_THROW(
         ReadThumbnail({"large", &TJPEGImage::staticMetaObject, WithSize(jpeg, 65000, 65000)},

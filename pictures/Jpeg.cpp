@@ -15,6 +15,10 @@ void TJPEGImage::LoadFromBytes(const QByteArray& data) {
     emit Changed();
 }
 
+TThumbnailImage TJPEGImage::ReadThumbnail(QIODevice& file, const QSize& box) {
+    return DecodeJpegThumbnail(file, box);
+}
+
 void TJPEGImage::AssignTo(TBitmap& dest) {
     dest.AssignFromDib(Bitmap());
 }

@@ -313,7 +313,7 @@ void TMainForm::ViewSelected() {
     OnPictureFile(item->FileName(), [&] { picture = item->Picture(); });
     if (!picture)
         return;
-    ImageForm->SetPicture(*picture);
+    ImageForm->SetPicture(*picture, item->FileName());
     ImageForm->setWindowTitle(ExtractFileName(item->FileName()));
     ImageForm->show();
     ImageForm->raise();

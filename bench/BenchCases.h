@@ -31,7 +31,8 @@ void FirstPaintCase(const QString& folder, int repaints);
 void ScrollCase(const QString& folder, bool reduceMemory, double capMiB);
 
 // A viewer of the given outer size, shown: from setting Directory until every cell in view has
-// its picture and is painted ("elapsed_ms"), the longest the UI thread stayed away from its event
-// loop meanwhile ("stall_ms", the worst lateness of a 10 ms timer), the longest paint
+// its picture and is painted ("elapsed_ms", and "cpu_ms" of all threads), the longest the UI thread
+// stayed away from its event loop meanwhile ("stall_ms", the worst lateness of a 10 ms timer), the
+// longest paint
 // ("paint_max_ms"), "visible" and "peak_mib".
 void ScreenCase(const QString& folder, QSize size);

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -62,11 +63,14 @@ public:
     int Paints = 0;
     qint64 LastPaintEndNs = 0;
     double LastPaintEndCpuMs = 0;
+    double LongestPaintMs = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override {
         Guarded([&] {
+            const qint64 start = Clock().nsecsElapsed();
             TJvImagesViewer::paintEvent(event);
+            LongestPaintMs = std::max(LongestPaintMs, double(Clock().nsecsElapsed() - start) / 1e6);
             ++Paints;
             LastPaintEndNs = Clock().nsecsElapsed();
             LastPaintEndCpuMs = CpuMilliseconds();
@@ -99,8 +103,8 @@ void WaitForCompletePaint(TTimedViewer& viewer, int paintsBefore) {
 }
 
 struct THeld {
-    std::set<int> Indexes; // the items holding a picture
-    double DecodedMiB = 0; // 32 bits a pixel, as the pictures are held once drawn
+    std::set<int> Indexes; // the items holding a cell picture
+    double DecodedMiB = 0; // the cell pictures held, 32 bits a pixel
     int Pictures() const { return int(Indexes.size()); }
 };
 
@@ -108,10 +112,10 @@ THeld Held(const TJvImagesViewer& viewer) {
     THeld held;
     for (int i = 0; i < viewer.Count(); ++i)
         if (const TJvPictureItem* item = ExistingItem(viewer, i);
-            item && item->PictureIfLoaded() && item->PictureIfLoaded()->Graphic()) {
-            const TPicture& picture = *item->PictureIfLoaded();
+            item && item->CellState() == TJvPictureItem::TCellState::csReady) {
+            const QImage& image = item->CellImage();
             held.Indexes.insert(i);
-            held.DecodedMiB += double(picture.Width()) * picture.Height() * 4 / (1 << 20);
+            held.DecodedMiB += double(image.width()) * image.height() * 4 / (1 << 20);
         }
     return held;
 }
@@ -243,4 +247,35 @@ void ScrollCase(const QString& folder, bool reduceMemory, double capMiB) {
     PutFigure(QStringLiteral("base_mib"), base);
     PutFigure(QStringLiteral("mib_per_picture"),
               held.Pictures() > 0 ? (ResidentMiB() - base) / held.Pictures() : 0);
+}
+
+void ScreenCase(const QString& folder, QSize size) {
+    TTimedViewer viewer;
+    SetUpLikeMainWindow(viewer);
+    viewer.resize(size);
+    viewer.show();
+    WaitFor([&] { return viewer.windowHandle() && viewer.windowHandle()->isExposed(); },
+            "the viewer to be shown");
+    double stallMs = 0;
+    QElapsedTimer beat;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        stallMs = std::max(stallMs, double(beat.nsecsElapsed()) / 1e6 - ticker.interval());
+        beat.restart();
+    });
+    const qint64 start = Clock().nsecsElapsed();
+    const double cpuStart = CpuMilliseconds();
+    // Set from the loop, so that the listing counts as time away from it.
+    QTimer::singleShot(0, &viewer, [&] { viewer.SetDirectory(folder); });
+    beat.start();
+    ticker.start(10);
+    WaitFor([&] { return viewer.Count() > 0 && AllInViewRead(viewer); }, "every cell in view");
+    viewer.viewport()->repaint();
+    PutFigure(QStringLiteral("elapsed_ms"), double(Clock().nsecsElapsed() - start) / 1e6);
+    PutFigure(QStringLiteral("cpu_ms"), CpuMilliseconds() - cpuStart);
+    PutFigure(QStringLiteral("stall_ms"), stallMs);
+    PutFigure(QStringLiteral("paint_max_ms"), viewer.LongestPaintMs);
+    PutFigure(QStringLiteral("visible"), double(CellsInView(viewer).size()));
+    PutFigure(QStringLiteral("peak_mib"), PeakResidentMiB());
 }

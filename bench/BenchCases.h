@@ -5,6 +5,7 @@
 
 #include "JpegFloor.h"
 
+#include <QSize>
 #include <QString>
 
 // The bare listing of the folder against the viewer's rescan of it, alternately, runs times
@@ -28,3 +29,10 @@ void FirstPaintCase(const QString& folder, int repaints);
 // and their decoded size), "held_end", "first_page_peak_mib", "peak_mib", "base_mib" (before
 // the first picture) and "mib_per_picture" (resident set per picture held at the end).
 void ScrollCase(const QString& folder, bool reduceMemory, double capMiB);
+
+// A viewer of the given outer size, shown: from setting Directory until every cell in view has
+// its picture and is painted ("elapsed_ms", and "cpu_ms" of all threads), the longest the UI thread
+// stayed away from its event loop meanwhile ("stall_ms", the worst lateness of a 10 ms timer), the
+// longest paint
+// ("paint_max_ms"), "visible" and "peak_mib".
+void ScreenCase(const QString& folder, QSize size);

@@ -4,17 +4,22 @@
 //      viewer, against decoding just the visible files with libjpeg (and, for reference only,
 //      libjpeg's decoding at 1/8 through its scaled transform);
 //   3. one full repaint of that screen once its pictures are decoded;
-//   4. peak resident memory while scrolling the folder top to bottom, memory reduction on and off.
+//   4. peak resident memory while scrolling the folder top to bottom, memory reduction on and off;
+//   5. the first complete screen of a maximised window: elapsed time, the longest the UI thread
+//      was away from its event loop, and peak memory, beside libjpeg decoding the visible files
+//      at 1/8 one after another; for 60 photos of 4000 x 3000 at 1280 x 800, 153 of 6000 x 4000
+//      at 1920 x 1080, and 12 tiny JPEGs whose headers claim 16000 x 16000.
 // Every case runs in a fresh process: the first decodes of a process pay for its first large
 // allocations, as the viewer's do, and each peak resident set is the case's own.
 // The JPEGs are made once into the build tree's cache; run: build/<dir>/bench/thumbnail_bench,
-// followed by the numbers of the figures wanted (1, 2 or 4; 2 gives 3 too) or nothing for all.
+// followed by the numbers of the figures wanted (1, 2, 4 or 5; 2 gives 3 too) or nothing for all.
 #include "BenchCases.h"
 #include "BenchFolders.h"
 #include "BenchProcess.h"
 #include "PictureFormats.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,6 +50,8 @@ int RunChildCase(const QStringList& args) {
                   args[5] == QLatin1String("keep"));
     } else if (name == QLatin1String("paint") && args.size() == 2) {
         FirstPaintCase(args[1], Repaints);
+    } else if (name == QLatin1String("screen") && args.size() == 4) {
+        ScreenCase(args[1], QSize(args[2].toInt(), args[3].toInt()));
     } else if (name == QLatin1String("scroll") && args.size() == 3) {
         ScrollCase(args[1], args[2] == QLatin1String("on"), ScrollCapMiB);
     } else {
@@ -161,6 +168,53 @@ void BenchScroll(const QString& folder, bool reduceMemory) {
                     LargeFiles);
 }
 
+// A folder of 12 copies of a small JPEG whose frame header claims 16000 x 16000 pixels.
+QString BombFolder(const QString& cacheRoot) {
+    const QString source = LargeJpegFolder(cacheRoot, 1, QSize(64, 64));
+    QByteArray bytes;
+    for (const QString& name : QDir(source).entryList({QStringLiteral("*.jpg")}))
+        if (QFile file(source + QLatin1Char('/') + name); file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+    const qsizetype frame = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    if (frame < 0)
+        qFatal("no baseline frame header in the sample");
+    for (const qsizetype at : {frame + 5, frame + 7}) {
+        bytes[at] = char(16000 >> 8);
+        bytes[at + 1] = char(16000 & 0xFF);
+    }
+    const QString folder = cacheRoot + QStringLiteral("/bomb");
+    QDir().mkpath(folder);
+    for (int i = 0; i < 12; ++i)
+        if (QFile file(folder + QStringLiteral("/bomb%1.jpg").arg(i));
+            !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the bomb folder");
+    return folder;
+}
+
+void BenchScreen(const char* what, const QString& folder, QSize size) {
+    const TFigures f = RunInChild({QStringLiteral("screen"), folder, QString::number(size.width()),
+                                   QString::number(size.height())});
+    const int visible = int(f[QStringLiteral("visible")]);
+    std::printf(
+        "5. %s at %d x %d (load %s): %d cells complete after %.0f ms, UI thread away "
+        "from its loop at most %.1f ms (goal <= 50; longest paint %.1f ms), peak %.0f MiB (goal "
+        "< 150)\n",
+        what, size.width(), size.height(), qPrintable(LoadAverage()), visible,
+        f[QStringLiteral("elapsed_ms")], f[QStringLiteral("stall_ms")],
+        f[QStringLiteral("paint_max_ms")], f[QStringLiteral("peak_mib")]);
+    if (folder.endsWith(QLatin1String("/bomb")))
+        return;
+    const TFigures floor = Floor(folder, visible, 8, "plain", "free");
+    std::printf("   floor: libjpeg at 1/8 of the %d files one after another %.0f ms, cpu %.0f ms "
+                "(%.0f ms on %d cores at best): ratio %.2f to that best, %.2f in cpu\n",
+                visible, floor[QStringLiteral("total_ms")], floor[QStringLiteral("cpu_ms")],
+                floor[QStringLiteral("total_ms")] / QThread::idealThreadCount(),
+                QThread::idealThreadCount(),
+                f[QStringLiteral("elapsed_ms")] /
+                    (floor[QStringLiteral("total_ms")] / QThread::idealThreadCount()),
+                f[QStringLiteral("cpu_ms")] / floor[QStringLiteral("cpu_ms")]);
+}
+
 // Runs the figures named in figures ("1", "2" for 2 and 3, "4"), all of them when none is named.
 int RunParent(const QStringList& figures) {
     const auto wanted = [&figures](const char* figure) {
@@ -175,6 +229,16 @@ int RunParent(const QStringList& figures) {
         std::printf("made %d small picture files in %lld ms\n", SmallFiles, making.elapsed());
         BenchRescan(small.path());
     }
+    if (wanted("5")) {
+        const QString cache = QStringLiteral(VELLORIA_BENCH_CACHE);
+        BenchScreen("60 photos of 4000 x 3000", LargeJpegFolder(cache, 60, QSize(4000, 3000)),
+                    QSize(1280, 800));
+        BenchScreen("153 photos of 6000 x 4000", LargeJpegFolder(cache, 153, PhotoSize),
+                    QSize(1920, 1080));
+        BenchScreen("12 JPEGs claiming 16000 x 16000", BombFolder(cache), QSize(1280, 800));
+    }
+    if (!wanted("1") && !wanted("2") && !wanted("4"))
+        return 0;
     const QString large =
         LargeJpegFolder(QStringLiteral(VELLORIA_BENCH_CACHE), LargeFiles, PhotoSize);
     if (wanted("2"))

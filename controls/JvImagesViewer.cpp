@@ -8,9 +8,11 @@
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QToolTip>
 #include <algorithm>
 #include <numeric>
 
@@ -178,6 +180,8 @@ void TJvPictureItem::SetFileName(const QString& value) {
         return;
     FFileName = value;
     FPicture.reset();
+    FCell = {};
+    FCellState = TCellState::csWaiting;
 }
 
 TPicture* TJvPictureItem::Picture() {
@@ -222,15 +226,21 @@ void TJvPictureItem::LoadPicture(TPicture& picture) {
 }
 
 void TJvPictureItem::ReduceMemory() {
-    if (FFileName.isEmpty() || !FPicture || !Changing())
+    // A failure is kept: read again on its way back into view, it would be reported again.
+    const bool cellHeld = FCellState == TCellState::csReady;
+    if (FFileName.isEmpty() || (!FPicture && !cellHeld) || !Changing())
         return;
     FPicture.reset();
+    if (cellHeld) {
+        FCell = {};
+        FCellState = TCellState::csWaiting;
+    }
     Changed();
 }
 
-void TJvPictureItem::ForgetGraphic() {
-    if (FPicture)
-        FPicture->Assign(nullptr);
+void TJvPictureItem::TakeCell(const TThumbnailResult& result) {
+    FCell = result;
+    FCellState = result.Error.isEmpty() ? TCellState::csReady : TCellState::csFailed;
 }
 
 // ---- TJvImagesViewer ----
@@ -240,7 +250,10 @@ TJvImagesViewer::TJvImagesViewer(QWidget* parent)
                           [](TJvCustomItemViewer& owner) {
                               return std::make_unique<TJvImageViewerOptions>(owner);
                           }),
-      FFileMask(FileFormats().MaskList(&TGraphic::staticMetaObject)) {}
+      FFileMask(FileFormats().MaskList(&TGraphic::staticMetaObject)),
+      FLoader(std::make_unique<TJvThumbnailLoader>(
+          [this](const TThumbnailResult& result) { CellArrived(result); },
+          TJvThumbnailLoader::WorkersForThisMachine())) {}
 
 TJvImagesViewer::~TJvImagesViewer() = default;
 
@@ -269,6 +282,8 @@ void TJvImagesViewer::Refresh() {
 bool TJvImagesViewer::Rescan() {
     BeginUpdate();
     try {
+        // Nothing read for the folder left is wanted any more.
+        FLoader->Clear();
         FNames.clear();
         SetCount(0);
         FPrefix = FolderPrefix(FDirectory);
@@ -344,6 +359,24 @@ Qt::Alignment CaptionAlignment(TAlignment alignment) {
         return Qt::AlignHCenter;
     }
 }
+
+// A picture frame crossed out, centred in area: the mark of a picture that cannot be read.
+void DrawBrokenMark(QPainter& canvas, const QRect& area) {
+    const int side = std::min({area.width(), area.height(), 32});
+    if (side < 4)
+        return;
+    const QRect mark(area.center() - QPoint(side / 2, side / 2), QSize(side, side));
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.setBrush(Qt::NoBrush);
+    canvas.setPen(QPen(QColor(128, 128, 128), 1));
+    canvas.drawRect(mark.adjusted(0, 0, -1, -1));
+    canvas.setPen(QPen(BrokenPictureColor(), 3));
+    const QRect cross = mark.adjusted(side / 4, side / 4, -side / 4, -side / 4);
+    canvas.drawLine(cross.topLeft(), cross.bottomRight());
+    canvas.drawLine(cross.topRight(), cross.bottomLeft());
+    canvas.restore();
+}
 } // namespace
 
 void TJvImagesViewer::DrawItem(QPainter& canvas, int index, TCustomDrawState state,
@@ -378,30 +411,81 @@ void TJvImagesViewer::DrawItem(QPainter& canvas, int index, TCustomDrawState sta
         DrawCaption(canvas, item, textRect.adjusted(0, 2, 0, 0));
 }
 
+QColor BrokenPictureColor() {
+    return {192, 0, 0};
+}
+
+void TJvImagesViewer::paintEvent(QPaintEvent* event) {
+    Guarded([this, event] {
+        FWanted.clear();
+        FDrewCells = false;
+        TJvCustomItemViewer::paintEvent(event);
+        // Every paint draws all the cells in view, so what it missed is the whole work wanted
+        // now: cells that left the view are dropped from the queue.
+        if (FDrewCells)
+            FLoader->Want(FWanted);
+        FWanted.clear();
+    });
+}
+
 void TJvImagesViewer::DrawPicture(QPainter& canvas, TJvPictureItem& item, const QRect& area) {
-    TPicture* picture = nullptr;
-    try {
-        picture = item.Picture();
-    } catch (...) {
-        // The item now holds an empty picture; the cells after it still need their paint.
-        RepaintLater();
-        throw;
-    }
-    if (!picture || !picture->Graphic())
+    FDrewCells = true;
+    const TThumbnailJob job{&item, item.FileName(), area.size(), Options().Transparent()};
+    switch (item.CellState()) {
+    case TJvPictureItem::TCellState::csWaiting:
+        if (!item.FileName().isEmpty())
+            FWanted.push_back(job);
         return;
-    const QRect fitted = FitPicture(QSize(picture->Width(), picture->Height()), area);
-    if (fitted.width() < 1 || fitted.height() < 1)
+    case TJvPictureItem::TCellState::csFailed:
+        DrawBrokenMark(canvas, area);
         return;
-    try {
-        canvas.save();
-        picture->Graphic()->Draw(canvas, fitted);
-        canvas.restore();
-    } catch (...) {
-        canvas.restore();
-        item.ForgetGraphic();
-        RepaintLater();
-        throw;
+    case TJvPictureItem::TCellState::csReady:
+        break;
     }
+    // A copy made for another cell size is drawn until the one for this size arrives.
+    if (!(item.FCell.Job == job))
+        FWanted.push_back(job);
+    const QImage& image = item.CellImage();
+    const QRect fitted = FitPicture(item.CellPictureSize(), area);
+    if (image.isNull() || fitted.width() < 1 || fitted.height() < 1)
+        return;
+    canvas.drawImage(fitted, image);
+}
+
+void TJvImagesViewer::CellArrived(const TThumbnailResult& result) {
+    auto* item = static_cast<TJvPictureItem*>(const_cast<void*>(result.Job.Key));
+    // The item may have gone, or been given another file, since the job was handed out.
+    const int index = ItemList().IndexOf(item);
+    if (index < 0 || item->FileName() != result.Job.FileName)
+        return;
+    // Scrolled out of view meanwhile: memory reduction would free it, and a failure is reported
+    // when the cell is back in view.
+    if (Options().ReduceMemoryUsage() && !CellRect(index).intersects(viewport()->rect()))
+        return;
+    const bool failedBefore = item->CellState() == TJvPictureItem::TCellState::csFailed;
+    item->TakeCell(result);
+    item->Changed();
+    if (!result.Error.isEmpty() && !failedBefore && OnCellError)
+        OnCellError(this, item, result.Error);
+}
+
+bool TJvImagesViewer::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return TJvCustomItemViewer::viewportEvent(event);
+    Guarded([this, event] {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        ShowCellToolTip(help->pos(), help->globalPos());
+    });
+    return true;
+}
+
+void TJvImagesViewer::ShowCellToolTip(const QPoint& at, const QPoint& globalAt) {
+    const int index = CellIndexAt(at.x(), at.y());
+    const auto* item = static_cast<const TJvPictureItem*>(ItemList().Existing(index));
+    if (item && item->CellState() == TJvPictureItem::TCellState::csFailed)
+        QToolTip::showText(globalAt, item->CellError(), viewport(), CellRect(index));
+    else
+        QToolTip::hideText();
 }
 
 void TJvImagesViewer::DrawCaption(QPainter& canvas, TJvPictureItem& item, const QRect& textRect) {

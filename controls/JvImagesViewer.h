@@ -1,9 +1,12 @@
 #pragma once
 // TJvImagesViewer: the item viewer that lists the picture files of one folder, one cell per file,
-// and draws each picture shrunk into its cell. Pictures are read only when a cell is painted or
-// an item's Picture is asked for, and freed again by memory reduction.
+// and draws each picture shrunk into its cell. A cell's picture is read off the UI thread when the
+// cell is painted: the cell shows empty until its small copy arrives, or a broken-picture mark
+// when it cannot be read. The full picture is read only when an item's Picture is asked for.
+// Memory reduction frees both again.
 
 #include "JvItemViewer.h"
+#include "JvThumbnailLoader.h"
 
 #include <QStringList>
 #include <exception>
@@ -56,16 +59,27 @@ public:
     // Frees the picture (with a Changed notice) when the item has a file name and Changing
     // allows it.
     void ReduceMemory() override;
-    // Makes the held picture empty after its drawing failed, so that the next paint shows an
-    // empty cell instead of failing again.
-    void ForgetGraphic();
+
+    // What the cell shows: nothing yet (its picture is being read, or not asked for), the
+    // picture's small copy, or the reason it could not be read.
+    enum class TCellState { csWaiting, csReady, csFailed };
+    TCellState CellState() const { return FCellState; }
+    // The small copy (at most the picture fitted into the picture area; null for a file that
+    // vanished) and the picture's own size, while CellState is csReady.
+    const QImage& CellImage() const { return FCell.Image; }
+    QSize CellPictureSize() const { return FCell.PictureSize; }
+    // Why the picture could not be read, naming the file, while CellState is csFailed.
+    QString CellError() const { return FCell.Error; }
 
 private:
     friend class TJvImagesViewer;
     TJvImagesViewer& Viewer() const;
     void LoadPicture(TPicture& picture);
+    void TakeCell(const TThumbnailResult& result);
     QString FFileName;
     std::unique_ptr<TPicture> FPicture;
+    TThumbnailResult FCell;
+    TCellState FCellState = TCellState::csWaiting;
     // Lives as long as the item: a posted removal finds out whether the item is still there.
     std::shared_ptr<char> FAlive;
 };
@@ -112,17 +126,26 @@ public:
     std::function<void(TJvImagesViewer* sender, TJvPictureItem* item, TProgressStage stage,
                        int percentDone, bool redrawNow, const QRect& rect, const QString& message)>
         OnLoadProgress;
-    // A picture could not be read; setting handled removes the item instead of passing the
-    // error on.
+    // An item's Picture could not be read; setting handled removes the item instead of passing
+    // the error on.
     std::function<void(TJvImagesViewer* sender, const std::exception& e, const QString& fileName,
                        bool& handled)>
         OnLoadError;
+    // A cell's picture could not be read: once per failure, when it arrives (never from a paint),
+    // with the reason naming the file. The cell keeps its mark until the folder is read again.
+    std::function<void(TJvImagesViewer* sender, TJvPictureItem* item, const QString& message)>
+        OnCellError;
+
+    // The loader of the cell pictures, to look at its queue.
+    const TJvThumbnailLoader& Loader() const { return *FLoader; }
 
 protected:
     std::unique_ptr<TJvViewerItem> CreateItem(int index) override;
     void DrawItem(QPainter& canvas, int index, TCustomDrawState state, const QRect& itemRect,
                   const QRect& textRect) override;
     void SlotRemoved(int index) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class TJvPictureItem;
@@ -130,6 +153,8 @@ private:
     bool Rescan();
     void PostRemoval(TJvPictureItem* item);
     void DrawPicture(QPainter& canvas, TJvPictureItem& item, const QRect& area);
+    void CellArrived(const TThumbnailResult& result);
+    void ShowCellToolTip(const QPoint& at, const QPoint& globalAt);
     void DrawCaption(QPainter& canvas, TJvPictureItem& item, const QRect& textRect);
 
     QString FFileMask;
@@ -137,7 +162,14 @@ private:
     // The scan's folder prefix and names, one per slot, waiting for their items to be asked for.
     QString FPrefix;
     QStringList FNames;
+    std::unique_ptr<TJvThumbnailLoader> FLoader;
+    // The cells the paint under way found without their picture, in reading order.
+    std::vector<TThumbnailJob> FWanted;
+    bool FDrewCells = false;
 };
+
+// The colour of the broken-picture mark drawn in a cell whose picture cannot be read.
+QColor BrokenPictureColor();
 
 // The picture size fitted into area: kept when it fits, otherwise shrunk keeping its proportions
 // (fractions cut), then centred in area.

@@ -171,11 +171,6 @@ void TJvCustomItemViewer::UpdateItem(const TJvViewerItem* item) {
         viewport()->update(cell);
 }
 
-void TJvCustomItemViewer::RepaintLater() {
-    QMetaObject::invokeMethod(
-        this, [this] { Guarded([this] { viewport()->update(); }); }, Qt::QueuedConnection);
-}
-
 void TJvCustomItemViewer::OptionsChanged(bool recompute) {
     viewport()->setMouseTracking(FOptions->HotTrack());
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})

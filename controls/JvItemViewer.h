@@ -173,8 +173,6 @@ protected:
     void ReduceMemory();
     // Repaints the cell of the item (not during a batch update or our own paint).
     void UpdateItem(const TJvViewerItem* item);
-    // Asks for a paint of the whole client area once the current one has ended.
-    void RepaintLater();
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

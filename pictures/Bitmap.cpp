@@ -45,6 +45,10 @@ void TBitmap::LoadFromBytes(const QByteArray& data) {
     AssignFromDib(ReadBmp(data));
 }
 
+TThumbnailImage TBitmap::ReadThumbnail(QIODevice& file, const QSize& box) {
+    return ReadBmpThumbnail(file, box);
+}
+
 void TBitmap::SaveToFile(const QString& fileName) const {
     const QByteArray bytes = WriteBmp(FDib);
     QFile file(fileName);

@@ -20,6 +20,8 @@ public:
     void Draw(QPainter& canvas, const QRect& rect) override;
     // Reads a BMP file (see ReadBmp); on failure the bitmap keeps its image.
     void LoadFromBytes(const QByteArray& data) override;
+    // Reads only the rows a cell's copy takes (ReadBmpThumbnail); the bitmap keeps nothing.
+    TThumbnailImage ReadThumbnail(QIODevice& file, const QSize& box) override;
     // Writes the bitmap as a BMP file at the depth it has. Raises EFCreateError
     // "Cannot create file \"%s\". %s" when the file cannot be written.
     void SaveToFile(const QString& fileName) const;

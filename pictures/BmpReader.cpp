@@ -2,14 +2,22 @@
 
 #include "Graphics.h"
 #include "LittleEndian.h"
+#include "ThumbnailSampler.h"
+
+#include <QIODevice>
 
 #include <QVector>
 
+#include <algorithm>
 #include <bit>
+#include <vector>
 
 namespace {
 
 constexpr qint64 FileHeaderSize = 14;
+// The file header, the largest info header, its masks and a full palette: all a thumbnail
+// reads before the pixels.
+constexpr qint64 MaxHeadBytes = FileHeaderSize + 124 + 16 + 256 * 4;
 
 [[noreturn]] void InvalidBitmap() {
     throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
@@ -169,6 +177,14 @@ void MakeOpaque(QImage& image) {
     }
 }
 
+// Decoded masked pixels keep their alpha only when some pixel has any.
+void FinishRgb(QImage& image, bool anyAlpha) {
+    if (anyAlpha)
+        image.reinterpretAsFormat(QImage::Format_ARGB32);
+    else
+        MakeOpaque(image);
+}
+
 qint64 RowStride(const TDibHeader& h) {
     return (qint64(h.Width) * h.BitsPerPixel + 31) / 32 * 4;
 }
@@ -186,19 +202,38 @@ void DecodeRaw(const QByteArray& data, const TDibHeader& h, qint64 pixelOffset, 
         else
             rgb.Row(base + at, reinterpret_cast<QRgb*>(dest), h.Width);
     }
-    if (h.BitsPerPixel <= 8)
-        return;
-    if (rgb.AnyAlpha)
-        image.reinterpretAsFormat(QImage::Format_ARGB32);
-    else
-        MakeOpaque(image);
+    if (h.BitsPerPixel > 8)
+        FinishRgb(image, rgb.AnyAlpha);
 }
+
+// Where run-length decoding puts its rows; rows count from the bottom as the file stores them.
+class TIndexRows {
+public:
+    virtual ~TIndexRows() = default;
+    // The row's pixels, all 0 when the decoder first enters it.
+    virtual uchar* Enter(int fromBottom) = 0;
+    // The decoder has left the row for good.
+    virtual void Leave(int fromBottom) = 0;
+};
+
+// Decoding into the whole picture.
+class TImageRows : public TIndexRows {
+public:
+    explicit TImageRows(QImage& image) : FImage(image) {}
+    uchar* Enter(int fromBottom) override {
+        return FImage.scanLine(FImage.height() - 1 - fromBottom);
+    }
+    void Leave(int) override {}
+
+private:
+    QImage& FImage;
+};
 
 // Run-length decoding; x and y count from the bottom-left as the file stores rows.
 class TRleDecoder {
 public:
-    TRleDecoder(const QByteArray& data, const TDibHeader& h, qint64 at, QImage& image)
-        : FData(data), FHeader(h), FAt(at), FImage(image) {}
+    TRleDecoder(const QByteArray& data, const TDibHeader& h, qint64 at, TIndexRows& rows)
+        : FData(data), FHeader(h), FAt(at), FRows(rows) {}
 
     void Run() {
         while (FY < FHeader.Height && HasBytes(FData, FAt, 2)) {
@@ -207,21 +242,34 @@ public:
             if (first > 0)
                 Repeat(first, second);
             else if (second == 0)
-                FX = 0, ++FY;
+                Advance(1), FX = 0;
             else if (second == 1)
-                return;
+                break;
             else if (second == 2)
                 Delta();
             else
                 Literal(second);
         }
+        Advance(0);
     }
 
 private:
     int Byte(qint64 at) const { return uchar(FData[at]); }
 
     // Callers keep FX inside the row; Run keeps FY inside the picture.
-    void Put(int value) { FImage.scanLine(FHeader.Height - 1 - FY)[FX++] = uchar(value); }
+    void Put(int value) {
+        if (!FRow)
+            FRow = FRows.Enter(FY);
+        FRow[FX++] = uchar(value);
+    }
+
+    // Leaves the current row and goes rows further up the picture (0 at the end of the data).
+    void Advance(int rows) {
+        if (FRow)
+            FRows.Leave(FY);
+        FRow = nullptr;
+        FY += rows;
+    }
 
     void Repeat(int count, int value) {
         for (int i = 0; i < count && FX < FHeader.Width; ++i)
@@ -234,8 +282,10 @@ private:
             return;
         }
         FX = std::min(FX + Byte(FAt), FHeader.Width); // beyond the row nothing is drawn
-        FY += Byte(FAt + 1);
+        const int down = Byte(FAt + 1);
         FAt += 2;
+        if (down > 0)
+            Advance(down);
     }
 
     void Literal(int count) {
@@ -253,7 +303,8 @@ private:
     const QByteArray& FData;
     const TDibHeader& FHeader;
     qint64 FAt;
-    QImage& FImage;
+    TIndexRows& FRows;
+    uchar* FRow = nullptr;
     int FX = 0;
     int FY = 0;
 };
@@ -305,18 +356,23 @@ TDib DecodeDib(const QByteArray& data, const TDibHeader& header, qint64 pixelOff
     dib.Image.fill(indexed ? 0u : qRgb(0, 0, 0));
     if (indexed)
         dib.Image.setColorTable(ReadPalette(data, header, pixelOffset));
-    if (rle)
-        TRleDecoder(data, header, pixelOffset, dib.Image).Run();
-    else
+    if (rle) {
+        TImageRows rows(dib.Image);
+        TRleDecoder(data, header, pixelOffset, rows).Run();
+    } else
         DecodeRaw(data, header, pixelOffset, dib.Image);
     return dib;
 }
 
 TBmpHeader ReadBmpHeader(const QByteArray& data) {
-    if (data.size() < FileHeaderSize || data[0] != 'B' || data[1] != 'M')
+    return ReadBmpHeader(data, data.size());
+}
+
+TBmpHeader ReadBmpHeader(const QByteArray& head, qint64 fileSize) {
+    if (head.size() < FileHeaderSize || head[0] != 'B' || head[1] != 'M')
         InvalidBitmap();
-    TBmpHeader header{ReadDibHeader(data, FileHeaderSize), PeekU32(data, 10)};
-    if (header.PixelOffset > data.size())
+    TBmpHeader header{ReadDibHeader(head, FileHeaderSize), PeekU32(head, 10)};
+    if (header.PixelOffset > fileSize)
         InvalidBitmap();
     if (header.PixelOffset < header.Dib.PaletteOffset)
         header.PixelOffset = header.Dib.EndOfHeader;
@@ -328,4 +384,100 @@ TDib ReadBmp(const QByteArray& data) {
         return {};
     const TBmpHeader header = ReadBmpHeader(data);
     return DecodeDib(data, header.Dib, header.PixelOffset);
+}
+
+namespace {
+
+QImage BlankThumbnail() {
+    QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// Hands the rows of run-length data that a thumbnail takes to its sampler.
+class TSampledRows : public TIndexRows {
+public:
+    TSampledRows(TThumbnailSampler& sampler, const TDibHeader& h)
+        : FSampler(sampler), FRow(size_t(h.Width)), FHeight(h.Height) {}
+    uchar* Enter(int) override {
+        std::fill(FRow.begin(), FRow.end(), uchar(0));
+        return FRow.data();
+    }
+    void Leave(int fromBottom) override { FSampler.AddRow(FHeight - 1 - fromBottom, FRow.data()); }
+
+private:
+    TThumbnailSampler& FSampler;
+    std::vector<uchar> FRow;
+    int FHeight;
+};
+
+// Run-length data costs at most two bytes a pixel and two an end of row; what lies beyond
+// cannot add to the picture and is not read.
+qint64 MaxRleBytes(const TDibHeader& h) {
+    return 2 * (qint64(h.Width) * h.Height + h.Height + 1);
+}
+
+void SampleRle(QIODevice& file, const TBmpHeader& header, TThumbnailSampler& sampler) {
+    if (!file.seek(header.PixelOffset))
+        InvalidBitmap();
+    const QByteArray data = file.read(MaxRleBytes(header.Dib));
+    TSampledRows rows(sampler, header.Dib);
+    TRleDecoder(data, header.Dib, 0, rows).Run();
+}
+
+// Reads only the stored rows the thumbnail takes, one at a time.
+void SampleRaw(QIODevice& file, const TBmpHeader& header, TThumbnailSampler& sampler) {
+    const TDibHeader& h = header.Dib;
+    const qint64 stride = RowStride(h);
+    if (header.PixelOffset + stride * h.Height > file.size())
+        InvalidBitmap();
+    const bool indexed = h.BitsPerPixel <= 8;
+    QByteArray stored(stride, Qt::Uninitialized);
+    std::vector<uchar> row(size_t(h.Width) * (indexed ? 1 : 4));
+    TRgbDecoder rgb(h);
+    int previous = -1;
+    for (const int y : sampler.SourceRows()) {
+        if (y == previous)
+            continue;
+        previous = y;
+        const qint64 at = header.PixelOffset + qint64(h.TopDown ? y : h.Height - 1 - y) * stride;
+        if (!file.seek(at) || file.read(stored.data(), stride) != stride)
+            InvalidBitmap();
+        const auto* source = reinterpret_cast<const uchar*>(stored.constData());
+        if (indexed)
+            DecodeIndexedRow(source, h.BitsPerPixel, row.data(), h.Width);
+        else
+            rgb.Row(source, reinterpret_cast<QRgb*>(row.data()), h.Width);
+        sampler.AddRow(y, row.data());
+    }
+    if (!indexed) {
+        FinishRgb(sampler.Image(), rgb.AnyAlpha);
+        // A bitmap draws opaque, its alpha dropped.
+        sampler.Image().convertTo(QImage::Format_RGB32);
+    }
+}
+
+} // namespace
+
+TThumbnailImage ReadBmpThumbnail(QIODevice& file, const QSize& box) {
+    const QByteArray head = file.read(MaxHeadBytes);
+    if (head.isEmpty())
+        return {QSize(0, 0), BlankThumbnail()};
+    const TBmpHeader header = ReadBmpHeader(head, file.size());
+    const TDibHeader& h = header.Dib;
+    const QSize size(h.Width, h.Height);
+    if (size.isEmpty())
+        return {size, BlankThumbnail()};
+    const bool indexed = h.BitsPerPixel <= 8;
+    TThumbnailSampler sampler(size, FittedSize(size, box),
+                              indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    if (sampler.Image().isNull())
+        InvalidBitmap();
+    if (indexed)
+        sampler.Image().setColorTable(ReadPalette(head, h, header.PixelOffset));
+    if (h.Compression == 1 || h.Compression == 2)
+        SampleRle(file, header, sampler);
+    else
+        SampleRaw(file, header, sampler);
+    return {size, sampler.Image()};
 }

@@ -4,6 +4,7 @@
 // reader uses the header and pixel steps on its own for the DIBs inside icon files.
 
 #include "Dib.h"
+#include "Graphics.h"
 
 #include <QByteArray>
 
@@ -42,8 +43,18 @@ struct TBmpHeader {
 };
 // Raises EInvalidGraphic "Bitmap image is not valid" as ReadBmp does (empty data included).
 TBmpHeader ReadBmpHeader(const QByteArray& data);
+// As above from the first bytes of a file of fileSize bytes (enough for the headers and the
+// palette).
+TBmpHeader ReadBmpHeader(const QByteArray& head, qint64 fileSize);
 
 // Reads a whole BMP file. Empty data gives an empty TDib; anything not starting with "BM", or
 // with a header ReadDibHeader refuses or pixels DecodeDib refuses, raises EInvalidGraphic
 // "Bitmap image is not valid".
 TDib ReadBmp(const QByteArray& data);
+
+// Reads a BMP file for a cell of box: the headers and palette, then only the stored rows a
+// copy of the picture's fitted size takes (run-length data up to what the picture can need),
+// never the whole file. Gives the picture's size and that copy, opaque as a bitmap draws
+// (an empty file or picture: size 0 and a blank 1 x 1 copy). Raises what ReadBmp raises; as
+// there, rows the file does not hold raise before any is read.
+TThumbnailImage ReadBmpThumbnail(QIODevice& file, const QSize& box);

@@ -22,16 +22,19 @@ TFileFormatsList::TFileFormatsList() {
 
 void TFileFormatsList::Add(const QString& extension, const QString& description,
                            TGraphicClass graphicClass) {
+    const QWriteLocker lock(&FLock);
     FRows.append(TFileFormat{AnsiLowerCase(extension), description, graphicClass});
 }
 
 void TFileFormatsList::Remove(TGraphicClass graphicClass) {
+    const QWriteLocker lock(&FLock);
     FRows.removeIf(
         [&](const TFileFormat& row) { return IsOrDerives(row.GraphicClass, graphicClass); });
 }
 
 TGraphicClass TFileFormatsList::FindExt(const QString& extension) const {
     const QString wanted = AnsiLowerCase(extension);
+    const QReadLocker lock(&FLock);
     for (qsizetype i = FRows.size() - 1; i >= 0; --i)
         if (FRows[i].Extension == wanted)
             return FRows[i].GraphicClass;
@@ -52,6 +55,7 @@ QString TFileFormatsList::Filter(TGraphicClass graphicClass) const {
 
 void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions,
                                           QString& patterns) const {
+    const QReadLocker lock(&FLock);
     descriptions.clear();
     patterns.clear();
     int count = 0;
@@ -70,6 +74,11 @@ void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& d
     if (count > 1)
         descriptions =
             QStringLiteral("%1 (%2)|%2|%3").arg(QStringLiteral("All"), patterns, descriptions);
+}
+
+QList<TFileFormat> TFileFormatsList::Rows() const {
+    const QReadLocker lock(&FLock);
+    return FRows;
 }
 
 TFileFormatsList& FileFormats() {

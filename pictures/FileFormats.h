@@ -1,10 +1,12 @@
 #pragma once
 // TFileFormatsList: the one registry of picture file formats, mapping a file extension to the
-// graphic class that reads it; the mask list and open-dialog filter come from it.
+// graphic class that reads it; the mask list and open-dialog filter come from it. Filled at
+// start-up and read from thumbnail workers, so every operation may be called from any thread.
 
 #include "Graphics.h"
 
 #include <QList>
+#include <QReadWriteLock>
 #include <QString>
 
 struct TFileFormat {
@@ -31,11 +33,13 @@ public:
     // an "All" entry first when more than one row counts.
     QString Filter(TGraphicClass graphicClass) const;
 
-    const QList<TFileFormat>& Rows() const { return FRows; }
+    // A copy of the rows, oldest first.
+    QList<TFileFormat> Rows() const;
 
 private:
     void BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions,
                             QString& patterns) const;
+    mutable QReadWriteLock FLock;
     QList<TFileFormat> FRows;
 };
 

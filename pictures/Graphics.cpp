@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include "AtomicFile.h"
+#include "ThumbnailSampler.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,8 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
-QSize ThumbnailSize(const QSize& pictureSize, const QSize& box) {
-    return pictureSize.boundedTo(pictureSize.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
+QSize FittedSize(const QSize& picture, const QSize& box) {
+    return picture.boundedTo(picture.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
 }
 
 void TGraphic::SetTransparent(bool value) {
@@ -25,9 +26,9 @@ void TGraphic::LoadFromFile(const QString& fileName) {
 }
 
 TThumbnailImage TGraphic::ReadThumbnail(QIODevice& file, const QSize& box) {
-    LoadFromBytes(file.readAll());
+    LoadFromBytes(ReadWholeDevice(file));
     const QSize size(Width(), Height());
-    QImage image(ThumbnailSize(size, box), QImage::Format_ARGB32_Premultiplied);
+    QImage image(FittedSize(size, box), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     Draw(painter, image.rect());
@@ -46,7 +47,17 @@ void TGraphic::Assign(TGraphic& source) {
 
 QByteArray ReadWholeFile(const QString& fileName) {
     // The platform's reader never waits on a FIFO or a device that merely bears a picture's name.
-    return ReadExistingFile(QFileInfo(fileName).absoluteFilePath());
+    return ReadExistingFile(QFileInfo(fileName).absoluteFilePath(), MaxPictureFileBytes);
+}
+
+QByteArray ReadWholeDevice(QIODevice& file) {
+    if (file.size() - file.pos() > MaxPictureFileBytes) {
+        const auto* named = qobject_cast<QFile*>(&file);
+        throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
+                             .arg(named ? named->fileName() : QString(),
+                                  QString::fromLocal8Bit(std::strerror(EFBIG))));
+    }
+    return file.readAll();
 }
 
 QString SystemErrorText(int errorCode, const QFile& file) {

@@ -1,6 +1,7 @@
 #pragma once
 // The abstract graphic every picture class derives from, and the errors picture code raises.
 
+#include "Dib.h"
 #include "Exception.h"
 
 #include <QByteArray>
@@ -26,8 +27,9 @@ struct TThumbnailImage {
     QImage Image;
 };
 
-// The picture size fitted into a cell's box, never enlarged and at least 1 x 1.
-QSize ThumbnailSize(const QSize& pictureSize, const QSize& box);
+// The size of a picture fitted into box, keeping its proportions and never enlarging it; at
+// least 1 x 1.
+QSize FittedSize(const QSize& picture, const QSize& box);
 
 // Every concrete class is Q_OBJECT with a Q_INVOKABLE default constructor, so that a class
 // reference is its const QMetaObject* and newInstance() makes one.
@@ -52,8 +54,9 @@ public:
     // Replaces the graphic with the one encoded in data; damaged data raises the format's error.
     virtual void LoadFromBytes(const QByteArray& data) = 0;
     // Reads the picture in file for a cell whose picture area is box: a format that can decode
-    // at a reduced size does so; the base loads the whole file and draws it at its fitted size.
-    // Raises what LoadFromBytes and Draw raise. Runs on a worker thread, on a graphic made there.
+    // at a reduced size does so; the base loads the whole file (ReadWholeDevice) and draws it
+    // at its fitted size. Raises what ReadWholeDevice, LoadFromBytes and Draw raise. Runs on a
+    // worker thread, on a graphic made there.
     virtual TThumbnailImage ReadThumbnail(QIODevice& file, const QSize& box);
     // Converts this graphic into dest; the base raises EConvertError
     // "Cannot assign a %s to a %s" with ClassName() and "TBitmap".
@@ -74,7 +77,15 @@ private:
 
 using TGraphicClass = const QMetaObject*;
 
-// Reads a whole file for a loader; raises EFOpenError as LoadFromFile describes.
+// No picture any reader accepts needs more bytes than four a pixel plus its headers: a larger
+// file is junk or a hole, and is refused rather than read.
+inline constexpr qint64 MaxPictureFileBytes = MaxPicturePixels * 4 + (qint64(1) << 20);
+
+// Reads a whole file for a loader; raises EFOpenError as LoadFromFile describes, and
+// EReadError "Cannot read file \"%s\". File too large" past MaxPictureFileBytes.
 QByteArray ReadWholeFile(const QString& fileName);
+// Reads what is left of an open file for a thumbnail; raises EReadError as ReadWholeFile does
+// past MaxPictureFileBytes, naming the file when file is a QFile.
+QByteArray ReadWholeDevice(QIODevice& file);
 // The system's text for errorCode (an errno value), or the file's own error text when it is 0.
 QString SystemErrorText(int errorCode, const QFile& file);

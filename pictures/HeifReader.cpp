@@ -108,6 +108,6 @@ QImage DecodeHeif(const QByteArray& data, const QSize& box) {
     const THandle primary = PrimaryPicture(*context);
     const THandle thumbnail =
         box.isEmpty() ? THandle()
-                      : CoveringThumbnail(*primary, ThumbnailSize(HandleSize(*primary), box));
+                      : CoveringThumbnail(*primary, FittedSize(HandleSize(*primary), box));
     return DecodeHandle(thumbnail ? *thumbnail : *primary);
 }

@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
+
+#include <atomic>
 
 void TIcon::Draw(QPainter& canvas, const QRect& rect) {
     if (Empty())
@@ -38,8 +41,11 @@ void TIcon::SetDib(const TDib& dib) {
 }
 
 int ScreenDepth() {
-    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
-    return screen ? screen->depth() : 32;
+    // Screens belong to the UI thread: a worker uses the depth the UI thread last saw.
+    static std::atomic<int> lastSeen{32};
+    const auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (application && QThread::currentThread() == application->thread())
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            lastSeen = screen->depth();
+    return lastSeen;
 }

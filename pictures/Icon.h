@@ -29,5 +29,6 @@ private:
     TDib FDib;
 };
 
-// The colour depth of the primary screen, or 32 when there is no screen.
+// The colour depth of the primary screen, or 32 when there is no screen; off the UI thread,
+// the depth the UI thread last saw (32 before it looked). Safe from any thread.
 int ScreenDepth();

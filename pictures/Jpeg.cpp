@@ -3,6 +3,13 @@
 #include "Bitmap.h"
 #include "ExifOrientation.h"
 
+#include <QIODevice>
+
+namespace {
+// How far into a file the Exif block is looked for: the start marker and one full segment.
+constexpr qint64 ExifSearchBytes = 2 + 65537;
+} // namespace
+
 void TJPEGImage::Draw(QPainter& canvas, const QRect& rect) {
     TBitmap bitmap;
     AssignTo(bitmap);
@@ -16,6 +23,17 @@ void TJPEGImage::LoadFromBytes(const QByteArray& data) {
     FData = data;
     FBitmap.reset();
     emit Changed();
+}
+
+TThumbnailImage TJPEGImage::ReadThumbnail(QIODevice& file, const QSize& box) {
+    // The Exif block sits in the segments before the image data, within its first 64 KiB.
+    const int orientation = ReadExifOrientation(file.peek(ExifSearchBytes));
+    if (orientation == 1)
+        return DecodeJpegThumbnail(file, box);
+    const bool swaps = SwapsSides(orientation);
+    TThumbnailImage stored = DecodeJpegThumbnail(file, swaps ? box.transposed() : box);
+    return {swaps ? stored.PictureSize.transposed() : stored.PictureSize,
+            TurnedUpright(stored.Image, orientation)};
 }
 
 void TJPEGImage::AssignTo(TBitmap& dest) {

@@ -6,6 +6,7 @@
 #include "Graphics.h"
 #include "JpegDecoder.h"
 
+#include <atomic>
 #include <optional>
 
 class TJPEGImage : public TGraphic {
@@ -24,6 +25,8 @@ public:
     // Keeps data and reads only its header; raises EJPEG for an unreadable header, leaving the
     // image as it was.
     void LoadFromBytes(const QByteArray& data) override;
+    // Decodes file at a reduced scale for a cell (DecodeJpegThumbnail); the image keeps nothing.
+    TThumbnailImage ReadThumbnail(QIODevice& file, const QSize& box) override;
     // Gives dest the decoded full-size image (24 bits, or 8 bits as DecodeJpeg says); raises
     // EJPEG as Draw does, leaving dest unchanged.
     void AssignTo(TBitmap& dest) override;
@@ -44,5 +47,5 @@ private:
     QSize FSize;
     int FOrientation = 1;
     std::optional<TDib> FBitmap;
-    static inline bool FEightBitDisplay = false;
+    static inline std::atomic<bool> FEightBitDisplay = false; // read by workers
 };

@@ -1,9 +1,15 @@
 #include "JpegDecoder.h"
 
+#include "ThumbnailSampler.h"
+
+#include <QIODevice>
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <memory>
 
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace {
@@ -39,12 +45,79 @@ bool RunStep(j_decompress_ptr info, TErrorExit* error, TStep step, void* context
     return true;
 }
 
-void OpenStep(j_decompress_ptr info, void* context) {
-    const auto* data = static_cast<const QByteArray*>(context);
+// Reads the file a chunk at a time, so a large file never sits in memory whole.
+struct TDeviceSource {
+    jpeg_source_mgr Manager; // first member, so the library's src pointer points at us too
+    QIODevice* File;
+    bool StartOfFile;
+    bool Ended;
+    JOCTET Buffer[64 * 1024];
+};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+// An empty file is the library's "empty input" error. At the end of a file the library is
+// handed an end marker and warned, as its own sources do: a short file shows what it holds.
+boolean FillInput(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<TDeviceSource*>(info->src);
+    const qint64 got =
+        source->File->read(reinterpret_cast<char*>(source->Buffer), qint64(sizeof source->Buffer));
+    if (got <= 0 && source->StartOfFile)
+        ERREXIT(info, JERR_INPUT_EMPTY);
+    source->StartOfFile = false;
+    if (got <= 0) {
+        source->Ended = true;
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->Buffer[0] = 0xFF;
+        source->Buffer[1] = JPEG_EOI;
+        source->Manager.bytes_in_buffer = 2;
+    } else {
+        source->Manager.bytes_in_buffer = size_t(got);
+    }
+    source->Manager.next_input_byte = source->Buffer;
+    return TRUE;
+}
+
+void SkipInput(j_decompress_ptr info, long count) {
+    auto* source = reinterpret_cast<TDeviceSource*>(info->src);
+    if (count <= 0)
+        return;
+    if (size_t(count) <= source->Manager.bytes_in_buffer) {
+        source->Manager.next_input_byte += count;
+        source->Manager.bytes_in_buffer -= size_t(count);
+        return;
+    }
+    source->File->skip(qint64(count) - qint64(source->Manager.bytes_in_buffer));
+    source->Manager.bytes_in_buffer = 0;
+}
+
+void CreateStep(j_decompress_ptr info) {
     jpeg_create_decompress(info);
     info->mem->max_memory_to_use = DecoderMemoryLimit;
+}
+
+void OpenMemoryStep(j_decompress_ptr info, void* context) {
+    const auto* data = static_cast<const QByteArray*>(context);
+    CreateStep(info);
     jpeg_mem_src(info, reinterpret_cast<const unsigned char*>(data->constData()),
                  static_cast<unsigned long>(data->size()));
+    jpeg_read_header(info, TRUE);
+}
+
+void OpenDeviceStep(j_decompress_ptr info, void* context) {
+    auto* source = static_cast<TDeviceSource*>(context);
+    CreateStep(info);
+    source->Manager.init_source = InitSource;
+    source->Manager.fill_input_buffer = FillInput;
+    source->Manager.skip_input_data = SkipInput;
+    source->Manager.resync_to_restart = jpeg_resync_to_restart;
+    source->Manager.term_source = TermSource;
+    source->Manager.bytes_in_buffer = 0;
+    source->Manager.next_input_byte = nullptr;
+    source->StartOfFile = true;
+    source->Ended = false;
+    info->src = &source->Manager;
     jpeg_read_header(info, TRUE);
 }
 
@@ -75,15 +148,18 @@ void FinishStep(j_decompress_ptr info, void*) {
     jpeg_finish_decompress(info);
 }
 
-// Owns one decompressor reading data; the library's errors come out of Run as EJPEG.
+// Owns one decompressor reading data or a file; the library's errors come out of Run as EJPEG.
 class TDecompressor {
 public:
-    explicit TDecompressor(const QByteArray& data) : FData(data) {
-        Run(OpenStep, &FData);
-        CheckSize(Info().image_width, Info().image_height);
+    explicit TDecompressor(const QByteArray& data) : FData(data) { Open(OpenMemoryStep, &FData); }
+    explicit TDecompressor(QIODevice& file) : FSource(std::make_unique<TDeviceSource>()) {
+        FSource->File = &file;
+        Open(OpenDeviceStep, FSource.get());
     }
 
     jpeg_decompress_struct& Info() { return FState.Info; }
+    // Whether a file source has run out of data; null for data in memory.
+    const bool* SourceEnded() const { return FSource ? &FSource->Ended : nullptr; }
 
     void Run(TStep step, void* context) {
         if (!RunStep(&FState.Info, &FState.Error, step, context))
@@ -97,6 +173,11 @@ public:
     }
 
 private:
+    void Open(TStep step, void* context) {
+        Run(step, context);
+        CheckSize(Info().image_width, Info().image_height);
+    }
+
     // A member of its own, so that the library's memory is released also when the
     // constructor fails.
     struct TState {
@@ -114,7 +195,9 @@ private:
         jpeg_decompress_struct Info{};
     };
 
-    QByteArray FData; // the memory source reads from it until the decompressor is gone
+    // The sources outlive the decompressor that reads from them.
+    QByteArray FData;
+    std::unique_ptr<TDeviceSource> FSource;
     TState FState;
 };
 
@@ -170,7 +253,117 @@ QList<QRgb> ColourMap(const jpeg_decompress_struct& info) {
     return table;
 }
 
+void ConfigureThumbnail(jpeg_decompress_struct& info, int scale) {
+    info.scale_num = unsigned(scale);
+    info.scale_denom = 8;
+    info.dct_method = JDCT_ISLOW;
+    info.do_block_smoothing = TRUE;
+    info.buffered_image = FALSE;
+    if (IsFourColour(info))
+        info.out_color_space = JCS_CMYK;
+    else if (info.jpeg_color_space == JCS_GRAYSCALE)
+        info.out_color_space = JCS_GRAYSCALE;
+    else
+        info.out_color_space = NativeRgb32;
+}
+
+struct TSampledOutput {
+    uchar* Batch; // RowBatch rows of the scaled width
+    qsizetype Stride;
+    TThumbnailSampler* Sampler;
+    const bool* SourceEnded; // set by the source once the file has no more data
+    bool StopAtEnd;          // whether nothing can come after the end of the file
+    int RowsDecoded = 0;
+};
+
+// Output rows the library may hold decoded ahead of what it has handed out: two rows of blocks
+// (the one being read and the context of smooth upsampling) and a batch.
+int HeldRows(j_decompress_ptr info) {
+    return 2 * info->max_v_samp_factor * info->min_DCT_scaled_size + int(RowBatch);
+}
+
+// Keeps only the rows the thumbnail takes: the library needs memory for a few scaled rows, not
+// for the scaled picture. In a one-scan file nothing after the end of the data can be more than
+// grey, so decoding stops there: a header promising a huge picture costs what the file holds.
+void SampledDecodeStep(j_decompress_ptr info, void* context) {
+    auto* output = static_cast<TSampledOutput*>(context);
+    jpeg_start_decompress(info);
+    JSAMPROW rows[RowBatch];
+    for (JDIMENSION i = 0; i < RowBatch; ++i)
+        rows[i] = output->Batch + qsizetype(i) * output->Stride;
+    int endRow = -1;
+    while (info->output_scanline < info->output_height) {
+        const JDIMENSION first = info->output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(RowBatch, info->output_height - first);
+        const JDIMENSION read = jpeg_read_scanlines(info, rows, count);
+        for (JDIMENSION i = 0; i < read; ++i)
+            output->Sampler->AddRow(int(first + i), rows[i]);
+        output->RowsDecoded = int(first + read);
+        if (output->StopAtEnd && *output->SourceEnded && endRow < 0)
+            endRow = int(info->output_scanline);
+        // The rows the library already holds when the data ends still carry real pixels.
+        if (endRow >= 0 && int(info->output_scanline) >= endRow + HeldRows(info) &&
+            info->output_scanline < info->output_height) {
+            jpeg_abort_decompress(info);
+            return;
+        }
+    }
+    jpeg_finish_decompress(info);
+}
+
+// The rows from first on, where the data ran out, as the library would have given them.
+void FillGreyFrom(int first, TThumbnailSampler& sampler, int width, int components) {
+    std::vector<uchar> grey(size_t(width) * size_t(components), 128);
+    if (components == 4)
+        for (size_t x = 3; x < grey.size(); x += 4)
+            grey[x] = 255;
+    for (const int y : sampler.SourceRows())
+        if (y >= first)
+            sampler.AddRow(y, grey.data());
+}
+
+QImage::Format SampledFormat(const jpeg_decompress_struct& info) {
+    return info.out_color_space == JCS_GRAYSCALE ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
+}
+
 } // namespace
+
+int JpegThumbnailScale(const QSize& picture, const QSize& fitted) {
+    const auto covers = [&](int scale) {
+        return (qint64(picture.width()) * scale + 7) / 8 >= fitted.width() &&
+               (qint64(picture.height()) * scale + 7) / 8 >= fitted.height();
+    };
+    int scale = 1;
+    while (scale < 8 && !covers(scale))
+        ++scale;
+    return scale;
+}
+
+TThumbnailImage DecodeJpegThumbnail(QIODevice& file, const QSize& box) {
+    TDecompressor decompressor(file);
+    jpeg_decompress_struct& info = decompressor.Info();
+    const QSize size(int(info.image_width), int(info.image_height));
+    const QSize fitted = FittedSize(size, box);
+    ConfigureThumbnail(info, JpegThumbnailScale(size, fitted));
+    decompressor.Run(OutputSizeStep, nullptr);
+
+    const QSize scaled(int(info.output_width), int(info.output_height));
+    TThumbnailSampler sampler(scaled, fitted.boundedTo(scaled), SampledFormat(info));
+    std::vector<uchar> batch(size_t(scaled.width()) * size_t(info.output_components) * RowBatch);
+    if (sampler.Image().isNull())
+        throw EJPEG(QStringLiteral("Not enough memory for a %1 x %2 JPEG image")
+                        .arg(fitted.width())
+                        .arg(fitted.height()));
+    TSampledOutput output{batch.data(), qsizetype(scaled.width()) * info.output_components,
+                          &sampler, decompressor.SourceEnded(),
+                          !jpeg_has_multiple_scans(&info) && info.out_color_space != JCS_CMYK};
+    decompressor.Run(SampledDecodeStep, &output);
+    if (output.RowsDecoded < scaled.height())
+        FillGreyFrom(output.RowsDecoded, sampler, scaled.width(), info.output_components);
+    if (info.out_color_space == JCS_CMYK)
+        CmykToRgb(sampler.Image(), info.saw_Adobe_marker);
+    return {size, sampler.Image()};
+}
 
 QSize ReadJpegSize(const QByteArray& data) {
     TDecompressor decompressor(data);

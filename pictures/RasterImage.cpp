@@ -23,7 +23,7 @@ void TRasterImage::LoadFromBytes(const QByteArray& data) {
 
 TThumbnailImage TRasterImage::ReadThumbnail(QIODevice& file, const QSize& box) {
     LoadFromBytes(file.readAll());
-    const QSize fitted = ThumbnailSize(FSize, box);
+    const QSize fitted = FittedSize(FSize, box);
     const QImage image = Decode(FData, fitted);
     // A library without reduced decoding gives more than the cell needs; the cell keeps no more.
     if (image.width() > fitted.width() || image.height() > fitted.height())

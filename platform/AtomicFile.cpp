@@ -176,11 +176,14 @@ int OpenRegularFile(const QString& fileName, qint64& size) {
 }
 } // namespace
 
-bool ReadWholeFile(const QString& fileName, QByteArray& data) {
+bool ReadWholeFile(const QString& fileName, QByteArray& data, qint64 maxBytes) {
     qint64 size = 0;
     const TFileDescriptor fd(OpenRegularFile(fileName, size));
     if (fd.Get() < 0)
         return false;
+    const auto tooLarge = [&](qint64 bytes) { return maxBytes >= 0 && bytes > maxBytes; };
+    if (tooLarge(size))
+        throw ReadError(fileName, EFBIG);
     QByteArray content;
     content.reserve(qsizetype(size));
     char buffer[65536];
@@ -192,17 +195,25 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data) {
             throw ReadError(fileName, errno);
         if (got == 0)
             break;
+        // A file that grows while it is read is held to the same bound.
+        if (tooLarge(content.size() + got))
+            throw ReadError(fileName, EFBIG);
         content.append(buffer, got);
     }
     data = content;
     return true;
 }
 
-QByteArray ReadExistingFile(const QString& fileName) {
+QByteArray ReadExistingFile(const QString& fileName, qint64 maxBytes) {
     QByteArray data;
-    if (!ReadWholeFile(fileName, data))
+    if (!ReadWholeFile(fileName, data, maxBytes))
         throw NoFileError(fileName);
     return data;
+}
+
+int OpenFileForReading(const QString& fileName) {
+    qint64 size = 0;
+    return OpenRegularFile(fileName, size);
 }
 
 QString FinalTarget(const QString& fileName) {

@@ -9,11 +9,17 @@
 // Reads the whole file into data. Returns false, leaving data alone, when nothing is at that path
 // (or a symbolic link there points at nothing). Raises EFOpenError ("Cannot open file "name".
 // reason") when something is there but cannot be opened or is not a regular file (a folder, a
-// FIFO, a device), and EReadError ("Cannot read file "name". reason") when reading fails.
-bool ReadWholeFile(const QString& fileName, QByteArray& data);
+// FIFO, a device), and EReadError ("Cannot read file "name". reason") when reading fails. With
+// maxBytes >= 0, a file larger than that raises EReadError ("... File too large") before
+// anything is read or reserved.
+bool ReadWholeFile(const QString& fileName, QByteArray& data, qint64 maxBytes = -1);
 // The same for a file that must be there: nothing at that path raises EFOpenError too ("Cannot
 // open file "name". No such file or directory").
-QByteArray ReadExistingFile(const QString& fileName);
+QByteArray ReadExistingFile(const QString& fileName, qint64 maxBytes = -1);
+// An open read-only descriptor of the regular file at that path, for the caller to close, or -1
+// when nothing is there. Never waits on a FIFO or device: raises EFOpenError as ReadWholeFile
+// does when something is there but cannot be opened or is not a regular file.
+int OpenFileForReading(const QString& fileName);
 
 // An existing regular file open for reading pieces at given offsets. Opening raises EFOpenError
 // as ReadExistingFile does.

@@ -6,30 +6,76 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QResizeEvent>
 #include <algorithm>
+#include <exception>
 
 namespace {
 constexpr int ImageHelpContext = 2100;
 constexpr int MinPictureArea = 64;
 constexpr int MaxPictureArea = 1024;
 
-// The picture drawn at its own size on a transparent ground; null when empty.
-QPixmap Render(const TPicture& picture) {
-    TGraphic* graphic = picture.Graphic();
-    if (!graphic || graphic->Empty() || picture.Width() <= 0 || picture.Height() <= 0)
-        return {};
-    QPixmap pixmap(picture.Width(), picture.Height());
-    pixmap.fill(Qt::transparent);
-    QPainter canvas(&pixmap);
-    graphic->Draw(canvas, pixmap.rect());
-    return pixmap;
+EInvalidGraphic CannotShow(const QString& fileName, const QString& reason) {
+    return EInvalidGraphic(QStringLiteral("Cannot show \"%1\". %2").arg(fileName, reason));
+}
+
+// Draws the picture centred at its own size, clipped to what each paint exposes, so a large
+// picture never costs a second full-size copy.
+class TPictureArea : public QLabel {
+public:
+    TPictureArea(QWidget* parent, const TPicture& picture) : QLabel(parent), FPicture(picture) {}
+
+    // Shows the window's picture anew after it changed.
+    void Reset(const QString& fileName) {
+        FFileName = fileName;
+        FFailed = false;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Guarded([&] {
+            TGraphic* graphic = FPicture.Graphic();
+            if (FFailed || !graphic || graphic->Empty())
+                return;
+            try {
+                QPainter canvas(this);
+                canvas.setClipRect(event->rect());
+                const QSize size(FPicture.Width(), FPicture.Height());
+                const QPoint origin((width() - size.width()) / 2, (height() - size.height()) / 2);
+                graphic->Draw(canvas, QRect(origin, size));
+            } catch (const std::exception& error) {
+                // Reported once the paint is over, and drawn no more until the next picture.
+                FFailed = true;
+                ReportAfterPaint(QString::fromUtf8(error.what()));
+            }
+        });
+    }
+
+private:
+    void ReportAfterPaint(const QString& reason) {
+        QMetaObject::invokeMethod(
+            this, [this, reason] { Guarded([&] { throw CannotShow(FFileName, reason); }); },
+            Qt::QueuedConnection);
+    }
+
+    const TPicture& FPicture;
+    QString FFileName;
+    bool FFailed = false;
+};
+
+// Decodes what drawing will need, drawing once into a single pixel.
+void Decode(TGraphic& graphic) {
+    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter canvas(&probe);
+    graphic.Draw(canvas, QRect(0, 0, graphic.Width(), graphic.Height()));
 }
 } // namespace
 
-TImageForm::TImageForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMain(new QLabel(this)) {
+TImageForm::TImageForm(QWidget* parent)
+    : QWidget(parent, Qt::Window), imgMain(new TPictureArea(this, FPicture)) {
     setObjectName(QStringLiteral("ImageForm"));
     setWindowTitle(QStringLiteral("Image Viewer"));
     SetHelpContext(this, ImageHelpContext);
@@ -39,9 +85,18 @@ TImageForm::TImageForm(QWidget* parent) : QWidget(parent, Qt::Window), imgMain(n
     resize(449, 415);
 }
 
-void TImageForm::SetPicture(const TPicture& picture) {
+void TImageForm::SetPicture(const TPicture& picture, const QString& fileName) {
     FPicture.Assign(picture);
-    imgMain->setPixmap(Render(FPicture));
+    static_cast<TPictureArea*>(imgMain)->Reset(fileName);
+    TGraphic* graphic = FPicture.Graphic();
+    if (!graphic || graphic->Empty())
+        return;
+    try {
+        Decode(*graphic);
+    } catch (const std::exception& error) {
+        FPicture.Assign(nullptr);
+        throw CannotShow(fileName, QString::fromUtf8(error.what()));
+    }
 }
 
 void TImageForm::keyPressEvent(QKeyEvent* event) {

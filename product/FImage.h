@@ -16,13 +16,17 @@ public:
     explicit TImageForm(QWidget* parent = nullptr);
 
     // The picture area: the client area, limited to 64…1024 pixels each way, at the top left.
+    // It paints only the part of the picture a paint exposes, from the one decoded copy the
+    // window's picture keeps.
     QLabel* imgMain;
 
     // The window's own copy of the picture it shows.
     const TPicture& Picture() const { return FPicture; }
-    // Shows a copy of the picture (an empty one clears the area); the picture's copy errors
-    // pass through, the window unchanged.
-    void SetPicture(const TPicture& picture);
+    // Shows a copy of the picture read from fileName (an empty one clears the area), decoding
+    // it now. The picture's copy errors pass through, the window unchanged; a picture that
+    // cannot be decoded or held raises EInvalidGraphic "Cannot show \"%s\". %s" (fileName, the
+    // reader's message) and leaves the window empty.
+    void SetPicture(const TPicture& picture, const QString& fileName = QString());
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,6 +1,7 @@
 #include "FMain.h"
 
 #include "AppShell.h"
+#include "Exception.h"
 #include "FBaseDialog.h"
 #include "FImage.h"
 #include "FOptions.h"
@@ -31,6 +32,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <new>
 
 namespace {
 constexpr int ClientWidth = 646;
@@ -68,6 +70,22 @@ protected:
         });
     }
 };
+// Runs a command on the picture file. Its failure is reported naming the file (a reader's own
+// message may not), and running out of memory says so instead of "std::bad_alloc".
+template <typename Command> void OnPictureFile(const QString& fileName, Command&& command) {
+    try {
+        command();
+    } catch (const std::bad_alloc&) {
+        throw Exception(
+            QStringLiteral("Not enough memory to read the picture \"%1\".").arg(fileName));
+    } catch (const std::exception& error) {
+        const QString message = QString::fromUtf8(error.what());
+        if (message.contains(fileName))
+            throw;
+        throw Exception(
+            QStringLiteral("Cannot read the picture \"%1\": %2").arg(fileName, message));
+    }
+}
 } // namespace
 
 TImageForm* ImageForm = nullptr;
@@ -234,6 +252,9 @@ void TMainForm::CreatePanel() {
     options.SetTracking(true);
     ctlThumbnails->setFocusPolicy(Qt::StrongFocus);
     ctlThumbnails->OnDblClick = [this](TJvCustomItemViewer*) { ctlThumbnailsDblClick(); };
+    ctlThumbnails->OnCellError = [this](TJvImagesViewer*, TJvPictureItem*, const QString& message) {
+        CellFailed(message);
+    };
 
     auto* layout = new QHBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -288,6 +309,7 @@ void TMainForm::OpenFolder(const QString& folder) {
 }
 
 void TMainForm::lbFoldersChange() {
+    FCellReport.clear();
     ctlThumbnails->SetDirectory(lbFolders->Directory());
     WatchFolder(lbFolders->Directory());
     appStatusBar->showMessage(lbFolders->Directory());
@@ -308,9 +330,26 @@ QString TMainForm::FirstStartFolder() {
     return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::currentPath();
 }
 
+void TMainForm::CellFailed(const QString& message) {
+    FCellReport = message;
+    FCellReportSelection = ctlThumbnails->SelectedIndex();
+    appStatusBar->showMessage(message);
+}
+
+// The selected file's name, or why its picture could not be read.
+QString TMainForm::SelectionText(int selected) {
+    if (selected < 0)
+        return {};
+    const TJvPictureItem* item = ctlThumbnails->Items(selected);
+    return item->CellState() == TJvPictureItem::TCellState::csFailed ? item->CellError()
+                                                                     : item->FileName();
+}
+
 void TMainForm::appEventsIdle() {
     const int selected = ctlThumbnails->SelectedIndex();
-    const QString text = selected < 0 ? QString() : ctlThumbnails->Items(selected)->FileName();
+    if (selected != FCellReportSelection)
+        FCellReport.clear();
+    const QString text = FCellReport.isEmpty() ? SelectionText(selected) : FCellReport;
     // Writing the same text again would repaint the bar and wake the loop for nothing.
     if (appStatusBar->currentMessage() != text)
         appStatusBar->showMessage(text);
@@ -325,10 +364,11 @@ void TMainForm::ViewSelected() {
     if (selected < 0)
         return;
     TJvPictureItem* item = ctlThumbnails->Items(selected);
-    TPicture* picture = item->Picture();
+    TPicture* picture = nullptr;
+    OnPictureFile(item->FileName(), [&] { picture = item->Picture(); });
     if (!picture)
         return;
-    ImageForm->SetPicture(*picture);
+    ImageForm->SetPicture(*picture, item->FileName());
     ImageForm->setWindowTitle(ExtractFileName(item->FileName()));
     ImageForm->show();
     ImageForm->raise();
@@ -354,7 +394,7 @@ void TMainForm::cmdWallpaperChangeExecute() {
     TLxWallpaper& chosen = *VelloriaApp->ChosenWallpaper;
     chosen.FileName = ctlThumbnails->Items(ctlThumbnails->SelectedIndex())->FileName();
     chosen.Style = ValidStyle(cbxStyle->currentIndex());
-    VelloriaApp->ApplyWallpaper(chosen);
+    OnPictureFile(chosen.FileName, [&] { VelloriaApp->ApplyWallpaper(chosen); });
     // Shown is changed: Restore stays the way back even when the choice is not kept for later.
     FWallpaperChanged = true;
     VelloriaApp->ReportDesktopNotice();

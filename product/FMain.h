@@ -89,6 +89,8 @@ private:
     // Runs the update handlers, then the action's handler when the action is still enabled.
     void Execute(QAction* action, void (TMainForm::*handler)());
     void UpdateActions();
+    void CellFailed(const QString& message);
+    QString SelectionText(int selected);
 
     // Watches the shown folder; a burst of changes is coalesced into one refresh.
     void WatchFolder(const QString& folder);
@@ -98,6 +100,9 @@ private:
     bool FWallpaperChanged = false;
     QFileSystemWatcher* FFolderWatcher;
     QTimer* FRefreshTimer;
+    // The last cell failure reported on the status bar, kept there until the selection moves.
+    QString FCellReport;
+    int FCellReportSelection = -1;
     std::unique_ptr<TLxFormPosition> appPosition;
 };
 

@@ -2,6 +2,7 @@
 
 #include "JvImagesViewer.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <algorithm>
 
@@ -37,6 +38,25 @@ bool AllInViewRead(const TJvImagesViewer& viewer) {
     const std::vector<int> indexes = CellsInView(viewer);
     return std::all_of(indexes.begin(), indexes.end(), [&](int i) {
         const TJvPictureItem* item = ExistingItem(viewer, i);
-        return item && item->PictureIfLoaded();
+        return item && item->CellState() != TJvPictureItem::TCellState::csWaiting;
     });
+}
+
+QImage PaintWhenAllInViewRead(TJvImagesViewer& viewer) {
+    for (;;) {
+        // Each paint hands the cells still without a picture to the loader.
+        QImage shot = viewer.grab().toImage();
+        if (AllInViewRead(viewer))
+            return shot;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+QStringList FailuresInView(const TJvImagesViewer& viewer) {
+    QStringList reasons;
+    for (const int i : CellsInView(viewer))
+        if (const TJvPictureItem* item = ExistingItem(viewer, i);
+            item && item->CellState() == TJvPictureItem::TCellState::csFailed)
+            reasons << item->CellError();
+    return reasons;
 }

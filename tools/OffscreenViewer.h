@@ -1,7 +1,10 @@
 #pragma once
 // The thumbnail viewer run outside the main window, by the tools and benchmarks: set up as the
 // main window sets it up, and asked which cells a paint draws and whether their pictures are in.
+// The cell pictures arrive from worker threads through the event loop.
 
+#include <QImage>
+#include <QStringList>
 #include <vector>
 
 class TJvImagesViewer;
@@ -16,5 +19,10 @@ void SetUpLikeMainWindow(TJvImagesViewer& viewer);
 std::vector<int> CellsInView(const TJvImagesViewer& viewer);
 // The item at index if it has been made, else null; never makes one.
 TJvPictureItem* ExistingItem(const TJvImagesViewer& viewer, int index);
-// True when every item in view holds its picture (read, or empty after a failure).
+// True when every item in view has its cell picture or the reason it could not be read.
 bool AllInViewRead(const TJvImagesViewer& viewer);
+// Paints the viewer, and again as cell pictures arrive, until every cell in view has its picture
+// or its failure; gives back the last paint. Waits as long as a read takes.
+QImage PaintWhenAllInViewRead(TJvImagesViewer& viewer);
+// The reasons, naming the files, of the cells in view whose pictures could not be read.
+QStringList FailuresInView(const TJvImagesViewer& viewer);

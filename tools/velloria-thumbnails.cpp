@@ -1,18 +1,18 @@
 // velloria-thumbnails FOLDER WIDTH HEIGHT OUT.png: shows the folder in the program's thumbnail
 // viewer, offscreen, at that outer size and with the main window's settings; waits until every
-// picture in view is painted and saves what the viewer shows as a PNG. Prints one line:
-// "OUT.png: 433 x 470, 12 of 300 pictures in view".
-// Exit 1, the reason on standard error, when the folder cannot be listed, the PNG cannot be
-// written, or a picture in view cannot be read (its cell is drawn empty, the PNG still written).
-// Bad arguments print the usage and exit 2.
+// picture in view has arrived from the viewer's workers (or failed) and saves what the viewer shows
+// as a PNG. Prints one line: "OUT.png: 433 x 470, 12 of 300 pictures in view". Exit 1, the reason
+// on standard error, when the folder cannot be listed, the PNG cannot be written, or a picture in
+// view cannot be read: damaged, empty, or no regular file (a FIFO, a socket, a device). Its cell
+// shows the broken-picture mark and the PNG is still written. Bad arguments print the usage and
+// exit 2.
 #include "JvImagesViewer.h"
 #include "OffscreenViewer.h"
-#include "Picture.h"
 #include "PictureFormats.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QFileInfo>
+#include <QFile>
 #include <QImage>
 #include <QTextStream>
 #include <QWindow>
@@ -62,33 +62,6 @@ bool Show(TJvImagesViewer& viewer) {
     return viewer.windowHandle()->isExposed();
 }
 
-// Paints until a paint draws what the one before it drew with every picture in view read: a
-// picture that fails ends its paint, and the next one draws its cell empty and goes on.
-QImage PaintedView(TJvImagesViewer& viewer) {
-    const int attempts = int(CellsInView(viewer).size()) + 3;
-    QImage previous;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        QCoreApplication::processEvents();
-        QImage shot = viewer.grab().toImage();
-        if (AllInViewRead(viewer) && shot == previous)
-            break;
-        previous = std::move(shot);
-    }
-    return previous;
-}
-
-// The files in view that exist but gave no picture; the viewer has reported why.
-QStringList Unreadable(const TJvImagesViewer& viewer) {
-    QStringList files;
-    for (const int i : CellsInView(viewer)) {
-        const TJvPictureItem* item = ExistingItem(viewer, i);
-        const TPicture* picture = item ? item->PictureIfLoaded() : nullptr;
-        if (picture && !picture->Graphic() && QFileInfo(item->FileName()).isFile())
-            files << item->FileName();
-    }
-    return files;
-}
-
 int Run(const QString& folder, QSize size, const QString& outName) {
     if (const QString why = ListingError(folder); !why.isEmpty())
         return Fail(QStringLiteral("cannot list the folder \"%1\": %2").arg(folder, why));
@@ -99,7 +72,7 @@ int Run(const QString& folder, QSize size, const QString& outName) {
     if (!Show(viewer))
         return Fail(QStringLiteral("the viewer was never shown"));
     viewer.SetDirectory(folder);
-    const QImage view = PaintedView(viewer);
+    const QImage view = PaintWhenAllInViewRead(viewer);
     if (!view.save(outName, "PNG"))
         return Fail(QStringLiteral("cannot write \"%1\"").arg(outName));
     QTextStream(stdout) << QStringLiteral("%1: %2 x %3, %4 of %5 pictures in view\n")
@@ -108,10 +81,10 @@ int Run(const QString& folder, QSize size, const QString& outName) {
                                .arg(view.height())
                                .arg(CellsInView(viewer).size())
                                .arg(viewer.Count());
-    const QStringList unreadable = Unreadable(viewer);
-    for (const QString& file : unreadable)
-        Fail(QStringLiteral("cannot read \"%1\"; its cell is empty").arg(file));
-    return unreadable.isEmpty() ? 0 : 1;
+    const QStringList failures = FailuresInView(viewer);
+    for (const QString& reason : failures)
+        Fail(reason);
+    return failures.isEmpty() ? 0 : 1;
 }
 
 } // namespace

@@ -123,7 +123,7 @@ TEST(ViewerLayout, SelectedAndPlainCellsOnScreen) {
     viewer->Options().SetImagePadding(30);
     viewer->SetDirectory(dir.path());
     viewer->SetSelectedIndex(0);
-    const QImage image = Grab(*viewer);
+    const QImage image = GrabWhenRead(*viewer);
     const QColor odd(166, 202, 240);
     const QColor even(255, 255, 255);
     const QColor hot = viewer->Options().HotColor();
@@ -167,11 +167,11 @@ TEST(ViewerLayout, OddOptionValues) {
     EXPECT_EQ(viewer->verticalScrollBar()->maximum(),
               30 * int(viewer->CellHeight()) - viewer->viewport()->height());
     viewer->verticalScrollBar()->setValue(viewer->verticalScrollBar()->maximum());
-    Grab(*viewer);
+    GrabWhenRead(*viewer);
     EXPECT_EQ(viewer->FirstVisibleIndex(), 29);
     int loaded = 0;
     for (int i = 0; i < viewer->Count(); ++i)
-        loaded += viewer->Items(i)->PictureIfLoaded() != nullptr;
+        loaded += viewer->Items(i)->CellState() == TJvPictureItem::TCellState::csReady;
     EXPECT_EQ(loaded, 1);
 
     viewer->Options().SetWidth(-50);
@@ -252,6 +252,8 @@ TEST(ViewerLayout, DrawItemHookSeesEachCellInView) {
         EXPECT_EQ(textRect, sender->TextRect(index));
         canvas.fillRect(itemRect, Qt::green);
     };
+    GrabWhenRead(*viewer);
+    drawn.clear();
     const QImage image = Grab(*viewer);
     QList<int> inView;
     for (int i = 0; i < viewer->Count(); ++i)

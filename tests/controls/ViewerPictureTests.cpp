@@ -1,5 +1,5 @@
-// Pictures in view: memory reduction, batch updates, and errors met while painting, which reach
-// the application's standard error report once per appearance.
+// Pictures in view: memory reduction, batch updates, and pictures that cannot be read, which
+// mark their cells and never reach a message box from painting.
 #include "ViewerTestSupport.h"
 
 #include "../TestReports.h"
@@ -28,14 +28,14 @@ bool LoopGoesOn() {
     return QTest::qWaitFor([&ran] { return ran; }, Deadline);
 }
 
-// Counts the pictures read from files: each load tells its item that it changed.
+// Counts the cell pictures read from files: each arrival tells its item that it changed.
 class TLoadCounter {
 public:
     explicit TLoadCounter(TJvImagesViewer& viewer) {
         viewer.OnItemChanged = [this](TJvCustomItemViewer*, TJvViewerItem* item) {
-            TPicture* picture = static_cast<TJvPictureItem*>(item)->PictureIfLoaded();
-            if (picture && picture->Graphic())
-                ++Loads[static_cast<TJvPictureItem*>(item)->FileName()];
+            const auto* picture = static_cast<TJvPictureItem*>(item);
+            if (picture->CellState() == TJvPictureItem::TCellState::csReady)
+                ++Loads[picture->FileName()];
         };
     }
     QMap<QString, int> Loads;
@@ -45,7 +45,7 @@ int LoadedCount(TJvImagesViewer& viewer) {
     int loaded = 0;
     for (int i = 0; i < viewer.Count(); ++i)
         if (const auto* item = static_cast<TJvPictureItem*>(viewer.ItemList().Existing(i)))
-            loaded += item->PictureIfLoaded() != nullptr;
+            loaded += item->CellState() == TJvPictureItem::TCellState::csReady;
     return loaded;
 }
 
@@ -59,7 +59,7 @@ TEST(ViewerPictures, MemoryReductionFreesAndRereads) {
     auto viewer = ShownViewer();
     TLoadCounter counter(*viewer);
     viewer->SetDirectory(dir.path());
-    Grab(*viewer);
+    GrabWhenRead(*viewer);
     const QString first = dir.filePath("p00.bmp");
     EXPECT_EQ(counter.Loads.value(first), 1);
     const int inView = LoadedCount(*viewer);
@@ -68,22 +68,23 @@ TEST(ViewerPictures, MemoryReductionFreesAndRereads) {
     QScrollBar* bar = viewer->verticalScrollBar();
     bar->setValue(bar->maximum());
     EXPECT_EQ(viewer->ItemList().Existing(0)->State(), TCustomDrawState());
-    EXPECT_EQ(viewer->Items(0)->PictureIfLoaded(), nullptr);
-    Grab(*viewer);
+    EXPECT_EQ(viewer->Items(0)->CellState(), TJvPictureItem::TCellState::csWaiting);
+    GrabWhenRead(*viewer);
     EXPECT_LE(LoadedCount(*viewer), viewer->LastVisibleIndex() - viewer->FirstVisibleIndex() + 1);
     bar->setValue(0);
-    Grab(*viewer);
+    GrabWhenRead(*viewer);
     EXPECT_EQ(counter.Loads.value(first), 2);
     EXPECT_EQ(LoadedCount(*viewer), inView);
 
     // Turned off, nothing is freed any more.
     viewer->Options().SetReduceMemoryUsage(false);
     bar->setValue(bar->maximum());
-    Grab(*viewer);
-    EXPECT_NE(viewer->Items(0)->PictureIfLoaded(), nullptr);
+    GrabWhenRead(*viewer);
+    EXPECT_EQ(viewer->Items(0)->CellState(), TJvPictureItem::TCellState::csReady);
 }
 
-// An animated cursor reports its frames as it loads; the hook learns which item is loading.
+// An animated cursor read as an item's Picture reports its frames as it loads; the hook learns
+// which item is loading. (Cell pictures are read on workers and report no progress.)
 TEST(ViewerPictures, LoadProgressReachesTheHook) {
     QTemporaryDir dir;
     WriteBytes(dir, "run.ani", AniFile({SolidIcon(qRgb(255, 0, 0)), SolidIcon(qRgb(0, 0, 255))}));
@@ -97,8 +98,9 @@ TEST(ViewerPictures, LoadProgressReachesTheHook) {
         percents << percent;
     };
     viewer->SetDirectory(dir.path());
-    const QImage image = Grab(*viewer);
+    ASSERT_NE(viewer->Items(0)->Picture(), nullptr);
     EXPECT_EQ(percents, (QList<int>{50, 100}));
+    const QImage image = GrabWhenRead(*viewer);
     // Drawn at its own size at the picture area's corner, not stretched.
     const QRect area = FitPicture(QSize(32, 32), viewer->PictureRect(0));
     EXPECT_EQ(QColor(image.pixel(area.topLeft())), QColor(Qt::red));
@@ -209,7 +211,7 @@ TEST(ViewerPictures, VanishedFilesShowEmptyCellsQuietly) {
     ASSERT_TRUE(QFile::remove(dir.filePath("a.bmp")));
     ASSERT_TRUE(QFile::remove(dir.filePath("b.bmp")));
     ASSERT_TRUE(QDir(dir.path()).mkdir("b.bmp"));
-    const QImage image = Grab(*viewer);
+    const QImage image = GrabWhenRead(*viewer);
     ASSERT_TRUE(LoopGoesOn());
     EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
     for (int i = 0; i < viewer->Count(); ++i) {
@@ -233,9 +235,9 @@ void PrintTo(const PaintErrorCase& error, std::ostream* out) {
 
 class PaintErrors : public ::testing::TestWithParam<PaintErrorCase> {};
 
-// The error ends the paint and is reported after it, once; the next paint shows an empty
-// picture. Scrolled away (the empty picture freed) and back, it is reported again.
-TEST_P(PaintErrors, ReportedOncePerAppearance) {
+// The failure marks its cell and goes to the cell-error hook once, never to a message box; the
+// cells after it are drawn, and scrolled away and back it is neither read nor reported again.
+TEST_P(PaintErrors, MarkedNeverBoxed) {
     TApplication shell;
     shell.Title = "Velloria";
     QTemporaryDir dir;
@@ -244,27 +246,29 @@ TEST_P(PaintErrors, ReportedOncePerAppearance) {
         WriteBmp(dir, QString("z%1.bmp").arg(i, 2, 10, QChar('0')), QSize(8, 8));
     auto viewer = ShownViewer();
     TReportReader reader;
+    QStringList reports;
+    viewer->OnCellError = [&reports](TJvImagesViewer*, TJvPictureItem*, const QString& message) {
+        reports << message;
+    };
     viewer->SetDirectory(dir.path());
     ASSERT_EQ(QFileInfo(viewer->Items(0)->FileName()).fileName(), "a.jpg");
-    viewer->viewport()->repaint();
-    EXPECT_TRUE(reader.Texts.isEmpty()) << "reported inside the paint";
-    ASSERT_TRUE(reader.WaitForReport());
-    EXPECT_EQ(reader.Texts, QStringList{GetParam().Message});
-    // The cells after the failed one are painted by the paint that follows.
+    const QImage image = GrabWhenRead(*viewer);
+    const QString expected = QStringLiteral("Cannot read the picture \"%1\": %2")
+                                 .arg(dir.filePath("a.jpg"), GetParam().Message);
+    EXPECT_EQ(reports, QStringList{expected});
+    EXPECT_EQ(viewer->Items(0)->CellError(), expected);
+    EXPECT_EQ(QColor(image.pixel(viewer->PictureRect(0).center())), BrokenPictureColor());
     const QRect last = viewer->PictureRect(viewer->LastVisibleIndex() - 4);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return QColor(Grab(*viewer).pixel(last.center())) == QColor(Qt::red); }, Deadline));
-    viewer->viewport()->repaint();
-    ASSERT_TRUE(LoopGoesOn());
-    EXPECT_EQ(reader.Texts.size(), 1);
+    EXPECT_EQ(QColor(image.pixel(last.center())), QColor(Qt::red));
 
     QScrollBar* bar = viewer->verticalScrollBar();
     bar->setValue(bar->maximum());
-    Grab(*viewer);
+    GrabWhenRead(*viewer);
     bar->setValue(0);
-    viewer->viewport()->repaint();
-    ASSERT_TRUE(reader.WaitForReport(2));
-    EXPECT_EQ(reader.Texts, (QStringList{GetParam().Message, GetParam().Message}));
+    GrabWhenRead(*viewer);
+    ASSERT_TRUE(LoopGoesOn());
+    EXPECT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -74,3 +74,20 @@ std::unique_ptr<TJvImagesViewer> ShownViewer(QSize size) {
 QImage Grab(TJvImagesViewer& viewer) {
     return viewer.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
+
+bool AllInViewArrived(TJvImagesViewer& viewer) {
+    // The paint hands out the work for the cells still waiting.
+    Grab(viewer);
+    const QRect client = viewer.viewport()->rect();
+    for (int i = 0; i < viewer.Count(); ++i)
+        if (viewer.ItemRect(i).intersects(client) &&
+            viewer.Items(i)->CellState() == TJvPictureItem::TCellState::csWaiting)
+            return false;
+    return true;
+}
+
+QImage GrabWhenRead(TJvImagesViewer& viewer) {
+    if (!QTest::qWaitFor([&] { return AllInViewArrived(viewer); }, Deadline))
+        throw std::runtime_error("the pictures in view never arrived");
+    return Grab(viewer);
+}

@@ -42,3 +42,8 @@ QString WriteBytes(const QTemporaryDir& dir, const QString& name, const QByteArr
 std::unique_ptr<TJvImagesViewer> ShownViewer(QSize size = QSize(433, 470));
 // The viewer's client area as painted now.
 QImage Grab(TJvImagesViewer& viewer);
+// True when, painted now, every cell in view has its picture or its failure.
+bool AllInViewArrived(TJvImagesViewer& viewer);
+// The client area painted once every cell in view has its picture or failure; raises when that
+// does not come within the deadline.
+QImage GrabWhenRead(TJvImagesViewer& viewer);

@@ -6,6 +6,7 @@
 #include "LxForms.h"
 #include "PictureFormats.h"
 
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -85,6 +86,13 @@ TEST_F(ImageViewer, LargePictureShowsItsCentreClippedWithoutScrollBars) {
     for (int x = 0; x < shot.width(); x += 7)
         ASSERT_EQ(shot.pixelColor(x, 414), QColor(Qt::green)) << x;
     EXPECT_TRUE(form.findChildren<QScrollBar*>().isEmpty());
+    // A paint of only a 50 x 50 part around the red square draws that part where it lies in
+    // the picture, not from the picture's corner.
+    const QImage part = form.imgMain->grab(QRect(200, 190, 50, 50)).toImage();
+    ASSERT_EQ(part.size(), QSize(50, 50));
+    EXPECT_EQ(part.pixelColor(24, 17), QColor(Qt::red));
+    EXPECT_EQ(part.pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_EQ(part.pixelColor(49, 49), QColor(Qt::green));
 }
 
 TEST_F(ImageViewer, KeepsItsOwnCopyAndClosingOnlyHides) {
@@ -106,4 +114,43 @@ TEST_F(ImageViewer, KeepsItsOwnCopyAndClosingOnlyHides) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form.grab().toImage().pixelColor(224, 207), QColor(Qt::red));
+}
+
+TEST_F(ImageViewer, PictureThatCannotBeDecodedIsReportedNamingTheFile) {
+    // A JPEG whose header reads but whose data refers to a table it never defines: loading
+    // succeeds, showing fails with the file's name and the decoder's message.
+    QTemporaryDir folder;
+    const QString good = folder.filePath(QStringLiteral("good.bmp"));
+    QImage(20, 10, QImage::Format_RGB32).save(good, "BMP");
+    QImage source(64, 48, QImage::Format_RGB32);
+    source.fill(Qt::cyan);
+    const QString jpegName = folder.filePath(QStringLiteral("broken.jpg"));
+    ASSERT_TRUE(source.save(jpegName, "JPEG"));
+    QFile file(jpegName);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    // The first component's table selector: marker, length, precision, size, count, id, sampling.
+    const qsizetype frame = bytes.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    bytes[frame + 12] = 3;
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+
+    TPicture picture;
+    picture.LoadFromFile(jpegName);
+    ASSERT_EQ(picture.Width(), 64);
+    TImageForm form;
+    TPicture shown;
+    shown.LoadFromFile(good);
+    form.SetPicture(shown, good);
+    try {
+        form.SetPicture(picture, jpegName);
+        FAIL() << "an undecodable picture was shown";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_TRUE(error.Message().startsWith(
+            QStringLiteral("Cannot show \"%1\". JPEG error #").arg(jpegName)))
+            << error.Message().toStdString();
+    }
+    EXPECT_EQ(form.Picture().Graphic(), nullptr);
 }

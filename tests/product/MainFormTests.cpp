@@ -5,6 +5,7 @@
 #include "../HelpCatcher.h"
 #include "../MessageBoxWatcher.h"
 #include "../ModalLoop.h"
+#include "../TestReports.h"
 #include "../TestXvfb.h"
 #include "AppShell.h"
 #include "DesktopFactory.h"
@@ -399,4 +400,33 @@ TEST_F(MainForm, ImageViewerTakesEscapeAndTheWallpaperKeys) {
     EXPECT_EQ(ImageForm->windowTitle(), "blue.bmp");
     QTest::keyClick(ImageForm, Qt::Key_Escape);
     EXPECT_FALSE(ImageForm->isVisible());
+}
+
+// A picture that cannot be read: its reason, naming the file, reaches the status bar when its
+// cell first fails and whenever it is selected, with no box; View and Change on it raise the
+// box, naming the file.
+TEST_F(MainForm, UnreadablePictureGoesToTheStatusBarAndItsCommandsToABox) {
+    QFile bad(Path("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM this is no bitmap");
+    bad.close();
+    TReportReader reader;
+    Show();
+    const QString reason =
+        QStringLiteral("Cannot read the picture \"%1\": Bitmap image is not valid")
+            .arg(Path("bad.bmp"));
+    EXPECT_TRUE(Idle([&] { return Status() == reason; })) << Status().toStdString();
+    EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
+    Form->ctlThumbnails->SetSelectedIndex(1);
+    EXPECT_TRUE(Idle([&] { return Status() == Path("blue.bmp"); }));
+    Form->ctlThumbnails->SetSelectedIndex(0);
+    EXPECT_TRUE(Idle([&] { return Status() == reason; })) << Status().toStdString();
+    EXPECT_TRUE(reader.Texts.isEmpty()) << reader.Texts.join("; ").toStdString();
+
+    Form->cmdWallpaperView->trigger();
+    ASSERT_TRUE(reader.WaitForReport());
+    EXPECT_EQ(reader.Texts.last(), reason);
+    Form->cmdWallpaperChange->trigger();
+    ASSERT_TRUE(reader.WaitForReport(2));
+    EXPECT_TRUE(reader.Texts.last().contains(Path("bad.bmp"))) << reader.Texts.last().toStdString();
 }

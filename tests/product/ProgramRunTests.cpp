@@ -126,7 +126,42 @@ protected:
 };
 
 class TerminationDuringStartUp : public ProgramRun, public ::testing::WithParamInterface<int> {};
+class ReadHangingOnAStandInShare : public ProgramRun, public ::testing::WithParamInterface<int> {};
 } // namespace
+
+// A picture in view whose read never returns, as on a dead network share (a preloaded stand-in
+// blocks that read in the kernel): a termination or logout signal still ends the program, which
+// saves its session on the way out instead of waiting for the worker.
+TEST_P(ReadHangingOnAStandInShare, EndsAndSavesWhileTheReadHangs) {
+    QTemporaryDir pictures;
+    const QString flag = Home.path() + "/read-started";
+    QFile hanging(pictures.filePath("hang.bmp"));
+    ASSERT_TRUE(hanging.open(QIODevice::WriteOnly));
+    hanging.write("BM");
+    hanging.close();
+    QProcessEnvironment env = Environment("offscreen");
+    env.insert("LD_PRELOAD", VELLORIA_READ_HANG_STAND_IN);
+    env.insert("VELLORIA_TEST_HANG_NAME", "/hang.bmp");
+    env.insert("VELLORIA_TEST_HANG_FLAG", flag);
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(VELLORIA_PROGRAM, {pictures.path()});
+    ASSERT_TRUE(program.waitForStarted(Deadline));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(flag); }, Deadline))
+        << "the picture was never read";
+    ::kill(pid_t(program.processId()), GetParam());
+    EXPECT_EQ(ExitCode(program), 0);
+    const TLxSessionInfo session = StoredSession();
+    EXPECT_EQ(session.RunCount, 1);
+    EXPECT_GE(session.LastExit, session.LastStart);
+    QFile ini(IniPath());
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains(QFile::encodeName(pictures.path())));
+}
+
+INSTANTIATE_TEST_SUITE_P(ProgramRun, ReadHangingOnAStandInShare, ::testing::Values(SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(strsignal(info.param)); });
 
 TEST_F(ProgramRun, RunsCountUpAndFirstStartIsKept) {
     ASSERT_EQ(RunAndTerminate({}), 0);

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The viewer's sunken border: client point (x, y) is at (x + 2, y + 2) of the grab.
@@ -138,12 +140,12 @@ TEST_F(ThumbnailTool, FailuresGiveTheirExitStatusAndReason) {
          "velloria-thumbnails: cannot list the folder \"" + missing + "\": "},
         {{Folder(), "433", "470", unwritable},
          1,
-         "Bitmap image is not valid\nvelloria-thumbnails: cannot write \"" + unwritable + "\""},
-        // The damaged picture is reported by the viewer, then named; the view is still saved.
+         "velloria-thumbnails: cannot write \"" + unwritable + "\""},
+        // The damaged picture is named with its reason; the view is still saved.
         {{Folder(), "433", "470", Png()},
          1,
-         "Bitmap image is not valid\nvelloria-thumbnails: cannot read \"" + Folder() +
-             "/damaged.bmp\"; its cell is empty"},
+         "velloria-thumbnails: Cannot read the picture \"" + Folder() +
+             "/damaged.bmp\": Bitmap image is not valid"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Arguments.join(QLatin1Char(' ')).toStdString());
@@ -153,8 +155,24 @@ TEST_F(ThumbnailTool, FailuresGiveTheirExitStatusAndReason) {
     }
     const QImage view(Png());
     ASSERT_EQ(view.size(), QSize(433, 470));
-    // damaged.bmp sorts first: its cell holds the frame and no picture; good.bmp is drawn.
-    EXPECT_EQ(At(view, 0, 0, 58, 58), At(view, 0, 0, 8, 8));
+    // damaged.bmp sorts first: its cell holds the frame and the broken-picture mark; good.bmp
+    // is drawn.
+    EXPECT_EQ(At(view, 0, 0, 58, 58), qRgb(192, 0, 0) & 0xFFFFFF);
     EXPECT_EQ(At(view, 0, 0, 6, 50), qRgb(128, 128, 128) & 0xFFFFFF);
     EXPECT_EQ(At(view, 1, 0, 58, 58), qRgb(0, 0, 255) & 0xFFFFFF);
+}
+
+// Cells left without a picture because their files are no pictures at all (a FIFO, a device, an
+// empty file) count as pictures that cannot be read: exit 1, each named, none waited on.
+TEST_F(ThumbnailTool, FilesThatAreNoPicturesAreFailures) {
+    WriteSolid(QStringLiteral("good.bmp"), QSize(40, 40), qRgb(0, 0, 255));
+    WriteFile(QStringLiteral("empty.bmp"), QByteArray());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Folder() + "/fifo.bmp").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Folder() + "/device.jpg"));
+    const TRun run = Run({Folder(), "433", "470", Png()});
+    EXPECT_EQ(run.ExitCode, 1);
+    for (const char* name : {"empty.bmp", "fifo.bmp", "device.jpg"})
+        EXPECT_TRUE(run.Error.contains("Cannot read the picture \"" + Folder() + "/" + name))
+            << name << ": " << run.Error.toStdString();
+    EXPECT_FALSE(run.Error.contains("good.bmp")) << run.Error.toStdString();
 }

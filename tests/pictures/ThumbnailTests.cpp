@@ -100,22 +100,12 @@ QByteArray TwoRectangleEmf() {
 QByteArray TextEmf() {
     constexpr quint32 SelectObject = 37, SetTextAlign = 22, SetTextColor = 24, CreateFont = 82,
                       TextOut = 84;
-    QByteArray font;
-    for (qint64 value : {1, -24, 0, 0, 0, 700, 0})
-        PutU32(font, quint32(value));
-    font += QByteArray(64, '\0');
-    const QString text = QStringLiteral("Velloria");
-    QByteArray payload;
-    for (qint64 value : {0, 0, 200, 60, 1, 0, 0, 10, 20, int(text.size()), 76, 0, 0, 0, 0, 0, 0})
-        PutU32(payload, quint32(value));
-    for (QChar c : text)
-        PutU16(payload, c.unicode());
     TEmfWriter emf(QRect(QPoint(0, 0), QPoint(20000, 6000)), QSize(1000, 1000), QSize(1000, 1000));
-    emf.Raw(CreateFont, font)
+    emf.Raw(CreateFont, EmfFontPayload(1, -24, 700))
         .Record(SelectObject, {1})
         .Record(SetTextColor, {ColorRef(0, 0, 160)})
         .Record(SetTextAlign, {0})
-        .Raw(TextOut, payload);
+        .Raw(TextOut, EmfTextPayload(QRect(0, 0, 200, 60), {10, 20}, QStringLiteral("Velloria")));
     return emf.Bytes();
 }
 

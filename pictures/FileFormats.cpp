@@ -5,6 +5,8 @@
 #include "LocaleText.h"
 #include "Metafile.h"
 
+#include <mutex>
+
 namespace {
 
 bool IsOrDerives(TGraphicClass candidate, TGraphicClass base) {
@@ -22,19 +24,19 @@ TFileFormatsList::TFileFormatsList() {
 
 void TFileFormatsList::Add(const QString& extension, const QString& description,
                            TGraphicClass graphicClass) {
-    const QWriteLocker lock(&FLock);
+    const std::unique_lock lock(FLock);
     FRows.append(TFileFormat{AnsiLowerCase(extension), description, graphicClass});
 }
 
 void TFileFormatsList::Remove(TGraphicClass graphicClass) {
-    const QWriteLocker lock(&FLock);
+    const std::unique_lock lock(FLock);
     FRows.removeIf(
         [&](const TFileFormat& row) { return IsOrDerives(row.GraphicClass, graphicClass); });
 }
 
 TGraphicClass TFileFormatsList::FindExt(const QString& extension) const {
     const QString wanted = AnsiLowerCase(extension);
-    const QReadLocker lock(&FLock);
+    const std::shared_lock lock(FLock);
     for (qsizetype i = FRows.size() - 1; i >= 0; --i)
         if (FRows[i].Extension == wanted)
             return FRows[i].GraphicClass;
@@ -55,7 +57,7 @@ QString TFileFormatsList::Filter(TGraphicClass graphicClass) const {
 
 void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions,
                                           QString& patterns) const {
-    const QReadLocker lock(&FLock);
+    const std::shared_lock lock(FLock);
     descriptions.clear();
     patterns.clear();
     int count = 0;
@@ -77,7 +79,7 @@ void TFileFormatsList::BuildFilterStrings(TGraphicClass graphicClass, QString& d
 }
 
 QList<TFileFormat> TFileFormatsList::Rows() const {
-    const QReadLocker lock(&FLock);
+    const std::shared_lock lock(FLock);
     return FRows;
 }
 

@@ -6,8 +6,9 @@
 #include "Graphics.h"
 
 #include <QList>
-#include <QReadWriteLock>
 #include <QString>
+
+#include <shared_mutex>
 
 struct TFileFormat {
     QString Extension; // without the dot, lower-cased
@@ -39,7 +40,7 @@ public:
 private:
     void BuildFilterStrings(TGraphicClass graphicClass, QString& descriptions,
                             QString& patterns) const;
-    mutable QReadWriteLock FLock;
+    mutable std::shared_mutex FLock;
     QList<TFileFormat> FRows;
 };
 

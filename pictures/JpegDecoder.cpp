@@ -50,7 +50,6 @@ struct TDeviceSource {
     jpeg_source_mgr Manager; // first member, so the library's src pointer points at us too
     QIODevice* File;
     bool StartOfFile;
-    bool Ended;
     JOCTET Buffer[64 * 1024];
 };
 
@@ -67,7 +66,6 @@ boolean FillInput(j_decompress_ptr info) {
         ERREXIT(info, JERR_INPUT_EMPTY);
     source->StartOfFile = false;
     if (got <= 0) {
-        source->Ended = true;
         WARNMS(info, JWRN_JPEG_EOF);
         source->Buffer[0] = 0xFF;
         source->Buffer[1] = JPEG_EOI;
@@ -116,7 +114,6 @@ void OpenDeviceStep(j_decompress_ptr info, void* context) {
     source->Manager.bytes_in_buffer = 0;
     source->Manager.next_input_byte = nullptr;
     source->StartOfFile = true;
-    source->Ended = false;
     info->src = &source->Manager;
     jpeg_read_header(info, TRUE);
 }
@@ -158,8 +155,6 @@ public:
     }
 
     jpeg_decompress_struct& Info() { return FState.Info; }
-    // Whether a file source has run out of data; null for data in memory.
-    const bool* SourceEnded() const { return FSource ? &FSource->Ended : nullptr; }
 
     void Run(TStep step, void* context) {
         if (!RunStep(&FState.Info, &FState.Error, step, context))
@@ -271,8 +266,7 @@ struct TSampledOutput {
     uchar* Batch; // RowBatch rows of the scaled width
     qsizetype Stride;
     TThumbnailSampler* Sampler;
-    const bool* SourceEnded; // set by the source once the file has no more data
-    bool StopAtEnd;          // whether nothing can come after the end of the file
+    bool StopAtEnd; // whether nothing can come after the end marker
     int RowsDecoded = 0;
 };
 
@@ -283,8 +277,8 @@ int HeldRows(j_decompress_ptr info) {
 }
 
 // Keeps only the rows the thumbnail takes: the library needs memory for a few scaled rows, not
-// for the scaled picture. In a one-scan file nothing after the end of the data can be more than
-// grey, so decoding stops there: a header promising a huge picture costs what the file holds.
+// for the scaled picture. In a one-scan file nothing after the end marker can be more than grey,
+// so decoding stops there: a header promising a huge picture costs what the file holds.
 void SampledDecodeStep(j_decompress_ptr info, void* context) {
     auto* output = static_cast<TSampledOutput*>(context);
     jpeg_start_decompress(info);
@@ -299,7 +293,8 @@ void SampledDecodeStep(j_decompress_ptr info, void* context) {
         for (JDIMENSION i = 0; i < read; ++i)
             output->Sampler->AddRow(int(first + i), rows[i]);
         output->RowsDecoded = int(first + read);
-        if (output->StopAtEnd && *output->SourceEnded && endRow < 0)
+        // The end marker (the file's own, or the one put where a short file ends) has been met.
+        if (output->StopAtEnd && info->unread_marker == JPEG_EOI && endRow < 0)
             endRow = int(info->output_scanline);
         // The rows the library already holds when the data ends still carry real pixels.
         if (endRow >= 0 && int(info->output_scanline) >= endRow + HeldRows(info) &&
@@ -355,7 +350,7 @@ TThumbnailImage DecodeJpegThumbnail(QIODevice& file, const QSize& box) {
                         .arg(fitted.width())
                         .arg(fitted.height()));
     TSampledOutput output{batch.data(), qsizetype(scaled.width()) * info.output_components,
-                          &sampler, decompressor.SourceEnded(),
+                          &sampler,
                           !jpeg_has_multiple_scans(&info) && info.out_color_space != JCS_CMYK};
     decompressor.Run(SampledDecodeStep, &output);
     if (output.RowsDecoded < scaled.height())

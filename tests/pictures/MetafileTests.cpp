@@ -399,22 +399,13 @@ TEST(MetafileDraw, RegionsClipAndFill) {
 }
 
 TEST(MetafileDraw, TextStartsAtItsReferencePoint) {
-    QByteArray font;
-    for (qint64 value : {1, -20, 0, 0, 0, 400, 0})
-        PutU32(font, quint32(value));
-    font += QByteArray(64, '\0');
-    const QString text = QStringLiteral("HH");
-    QByteArray payload;
-    for (qint64 value : {0, 0, 100, 100, 1, 0, 0, 20, 40, int(text.size()), 76, 0, 0, 0, 0, 0, 0})
-        PutU32(payload, quint32(value));
-    for (QChar c : text)
-        PutU16(payload, c.unicode());
     TEmfWriter emf = Emf();
-    emf.Raw(EMR_EXTCREATEFONTINDIRECTW, font)
+    emf.Raw(EMR_EXTCREATEFONTINDIRECTW, EmfFontPayload(1, -20, 400))
         .Record(EMR_SELECTOBJECT, {1})
         .Record(EMR_SETTEXTCOLOR, {ColorRef(0, 0, 255)})
         .Record(EMR_SETTEXTALIGN, {0})
-        .Raw(EMR_EXTTEXTOUTW, payload);
+        .Raw(EMR_EXTTEXTOUTW,
+             EmfTextPayload(QRect(0, 0, 100, 100), {20, 40}, QStringLiteral("HH")));
     const QImage image = Render(emf.Bytes(), QSize(100, 100), QRect(0, 0, 100, 100));
     int inside = 0;
     int outside = 0;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QRect>
 #include <QSize>
+#include <QString>
 #include <QtEndian>
 
 #include <initializer_list>
@@ -35,6 +36,26 @@ inline QByteArray DibInfo24(int width, int height) {
     PutU16(info, 1);
     PutU16(info, 24);
     return info + QByteArray(24, '\0');
+}
+
+// The payload of EMR_EXTCREATEFONTINDIRECTW for font handle: a logical font of the given
+// height (negative: character height) and weight, its face name empty.
+inline QByteArray EmfFontPayload(int handle, int height, int weight) {
+    QByteArray font;
+    for (qint64 value : {handle, height, 0, 0, 0, weight, 0})
+        PutU32(font, quint32(value));
+    return font + QByteArray(64, '\0');
+}
+
+// The payload of EMR_EXTTEXTOUTW drawing text at reference, with no advances, inside bounds.
+inline QByteArray EmfTextPayload(const QRect& bounds, QPoint reference, const QString& text) {
+    QByteArray payload;
+    for (qint64 value : {bounds.left(), bounds.top(), bounds.right() + 1, bounds.bottom() + 1, 1, 0,
+                         0, reference.x(), reference.y(), int(text.size()), 76, 0, 0, 0, 0, 0, 0})
+        PutU32(payload, quint32(value));
+    for (QChar c : text)
+        PutU16(payload, c.unicode());
+    return payload;
 }
 
 class TEmfWriter {

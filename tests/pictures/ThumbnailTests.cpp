@@ -19,6 +19,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QPainter>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -95,6 +96,19 @@ QByteArray TwoRectangleEmf() {
     return emf.Bytes();
 }
 
+// A line of text in a frame of 200 x 60 millimetres: fonts laid out on workers too.
+QByteArray TextEmf() {
+    constexpr quint32 SelectObject = 37, SetTextAlign = 22, SetTextColor = 24, CreateFont = 82,
+                      TextOut = 84;
+    TEmfWriter emf(QRect(QPoint(0, 0), QPoint(20000, 6000)), QSize(1000, 1000), QSize(1000, 1000));
+    emf.Raw(CreateFont, EmfFontPayload(1, -24, 700))
+        .Record(SelectObject, {1})
+        .Record(SetTextColor, {ColorRef(0, 0, 160)})
+        .Record(SetTextAlign, {0})
+        .Raw(TextOut, EmfTextPayload(QRect(0, 0, 200, 60), {10, 20}, QStringLiteral("Velloria")));
+    return emf.Bytes();
+}
+
 // A 1.5-inch square with a green block in its top left quarter, at 96 pixels an inch.
 QByteArray GreenBlockWmf() {
     constexpr quint16 CreateBrush = 0x02FC, CreatePen = 0x02FA, SelectObject = 0x012D,
@@ -127,8 +141,9 @@ QList<TSample> Samples() {
         {"bmp rle8", &TBitmap::staticMetaObject, IndexedBmp(indexed, true)},
         {"gif", &TJvGIFImage::staticMetaObject, IndexedGif(indexed)},
         {"ico", &TIcon::staticMetaObject, IcoFile({{32, 32, 32, IconDib32(icon)}})},
-        {"ani", &TJvAni::staticMetaObject, AniFile({SolidIcon(qRgb(255, 0, 0))})},
+        {"ani", &TJvAni::staticMetaObject, AniFile({IcoFile({{32, 32, 32, IconDib32(icon)}})})},
         {"emf", &TMetafile::staticMetaObject, TwoRectangleEmf()},
+        {"emf text", &TMetafile::staticMetaObject, TextEmf()},
         {"wmf", &TMetafile::staticMetaObject, GreenBlockWmf()},
         {"jpeg colour", &TJPEGImage::staticMetaObject, MakeJpeg(scene)},
         {"jpeg grey", &TJPEGImage::staticMetaObject, MakeJpeg(scene, TJpegSampleKind::Grayscale)},
@@ -175,6 +190,14 @@ double MeanDifference(const QImage& first, const QImage& second) {
     return sum / (4.0 * a.width() * a.height());
 }
 
+int DistinctColours(const QImage& image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    return int(colours.size());
+}
+
 const QSize Boxes[] = {{100, 100}, {37, 200}, {320, 320}, {2000, 2000}};
 
 } // namespace
@@ -213,6 +236,8 @@ TEST(Thumbnail, EveryFormatGivesItsOwnSizeAndACopyOfTheFittedSize) {
             EXPECT_EQ(thumbnail.PictureSize, own) << sample.Name;
             EXPECT_EQ(thumbnail.Image.size(), FittedSize(own, box))
                 << sample.Name << " in " << box.width() << "x" << box.height();
+            // Every sample shows more than one colour: a blank copy would be no copy.
+            EXPECT_GT(DistinctColours(thumbnail.Image), 1) << sample.Name;
         }
     }
 }

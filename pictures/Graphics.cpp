@@ -23,8 +23,7 @@ void TGraphic::LoadFromFile(const QString& fileName) {
 TThumbnailImage TGraphic::ReadThumbnail(QIODevice& file, const QSize& box) {
     LoadFromBytes(file.readAll());
     const QSize size(Width(), Height());
-    const QSize fitted = size.boundedTo(size.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
-    QImage image(fitted, QImage::Format_ARGB32_Premultiplied);
+    QImage image(ThumbnailSize(size, box), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     Draw(painter, image.rect());
@@ -39,6 +38,10 @@ void TGraphic::AssignTo(TBitmap&) {
 void TGraphic::Assign(TGraphic& source) {
     throw EConvertError(
         QStringLiteral("Cannot assign a %1 to a %2").arg(source.ClassName(), ClassName()));
+}
+
+QSize ThumbnailSize(const QSize& size, const QSize& box) {
+    return size.boundedTo(size.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
 }
 
 QByteArray ReadWholeFile(const QString& fileName) {

@@ -71,6 +71,10 @@ private:
 
 using TGraphicClass = const QMetaObject*;
 
+// The size a thumbnail of a picture of size needs: the picture fitted into box keeping its
+// shape, never larger than the picture itself, at least 1 x 1.
+QSize ThumbnailSize(const QSize& size, const QSize& box);
+
 // Reads a whole file for a loader; raises EFOpenError as LoadFromFile describes.
 QByteArray ReadWholeFile(const QString& fileName);
 // The system's text for errorCode (an errno value), or the file's own error text when it is 0.

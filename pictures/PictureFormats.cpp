@@ -4,6 +4,10 @@
 #include "FileFormats.h"
 #include "Gif.h"
 #include "Jpeg.h"
+#include "Png.h"
+#include "Svg.h"
+#include "Tiff.h"
+#include "Webp.h"
 
 void RegisterPictureFormats() {
     TFileFormatsList& formats = FileFormats();
@@ -14,10 +18,26 @@ void RegisterPictureFormats() {
     formats.Add(QStringLiteral("ani"), QStringLiteral("ANI Image"), &TJvAni::staticMetaObject);
     formats.Add(QStringLiteral("gif"), QStringLiteral("CompuServe GIF Image"),
                 &TJvGIFImage::staticMetaObject);
+    formats.Add(QStringLiteral("png"), QStringLiteral("PNG Image File"),
+                &TPngImage::staticMetaObject);
+    formats.Add(QStringLiteral("webp"), QStringLiteral("WebP Image File"),
+                &TWebPImage::staticMetaObject);
+    formats.Add(QStringLiteral("tif"), QStringLiteral("TIFF Image File"),
+                &TTiffImage::staticMetaObject);
+    formats.Add(QStringLiteral("tiff"), QStringLiteral("TIFF Image File"),
+                &TTiffImage::staticMetaObject);
+    formats.Add(QStringLiteral("svg"), QStringLiteral("SVG Image File"),
+                &TSvgImage::staticMetaObject);
+    formats.Add(QStringLiteral("svgz"), QStringLiteral("SVG Image File"),
+                &TSvgImage::staticMetaObject);
 }
 
 void UnregisterPictureFormats() {
     TFileFormatsList& formats = FileFormats();
+    formats.Remove(&TSvgImage::staticMetaObject);
+    formats.Remove(&TTiffImage::staticMetaObject);
+    formats.Remove(&TWebPImage::staticMetaObject);
+    formats.Remove(&TPngImage::staticMetaObject);
     formats.Remove(&TJvGIFImage::staticMetaObject);
     formats.Remove(&TJvAni::staticMetaObject);
     formats.Remove(&TJPEGImage::staticMetaObject);

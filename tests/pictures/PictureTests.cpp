@@ -7,7 +7,11 @@
 #include "Metafile.h"
 #include "Picture.h"
 #include "PictureFormats.h"
+#include "Png.h"
 #include "SampleFiles.h"
+#include "Svg.h"
+#include "Tiff.h"
+#include "Webp.h"
 
 #include <QFile>
 #include <QPainter>
@@ -48,16 +52,19 @@ QString LoadError(TPicture& picture, const QString& fileName) {
 TEST(FormatRegistry, MaskListAndFilterForEveryGraphic) {
     const TFileFormatsList& formats = Registered();
     EXPECT_EQ(formats.MaskList(&TGraphic::staticMetaObject),
-              QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
+              QStringLiteral("*.svgz;*.svg;*.tiff;*.tif;*.webp;*.png;*.gif;*.ani;*.jpg;*.jpeg;*."
+                             "bmp;*.ico;*.emf;*.wmf"));
+    const QString all = QStringLiteral(
+        "*.svgz;*.svg;*.tiff;*.tif;*.webp;*.png;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf");
     EXPECT_EQ(formats.Filter(&TGraphic::staticMetaObject),
-              QStringLiteral("All "
-                             "(*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.ani;*.jpg;"
-                             "*.jpeg;*.bmp;*.ico;"
-                             "*.emf;*.wmf|CompuServe GIF Image (*.gif)|*.gif|ANI Image "
-                             "(*.ani)|*.ani|JPEG Image File (*.jpg)|"
-                             "*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons "
-                             "(*.ico)|*.ico|Enhanced "
-                             "Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
+              QStringLiteral("All (") + all + QStringLiteral(")|") + all +
+                  QStringLiteral("|SVG Image File (*.svgz)|*.svgz|SVG Image File (*.svg)|*.svg|"
+                                 "TIFF Image File (*.tiff)|*.tiff|TIFF Image File (*.tif)|*.tif|"
+                                 "WebP Image File (*.webp)|*.webp|PNG Image File (*.png)|*.png|"
+                                 "CompuServe GIF Image (*.gif)|*.gif|ANI Image (*.ani)|*.ani|"
+                                 "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+                                 "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles "
+                                 "(*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
 }
 
 TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain) {
@@ -67,7 +74,8 @@ TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain) {
               QStringLiteral("*.bmp;*.ico;*.emf;*.wmf"));
     RegisterPictureFormats();
     EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
-              QStringLiteral("*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
+              QStringLiteral("*.svgz;*.svg;*.tiff;*.tif;*.webp;*.png;*.gif;*.ani;*.jpg;*.jpeg;*."
+                             "bmp;*.ico;*.emf;*.wmf"));
 }
 
 TEST(FormatRegistry, OneMatchingRowHasNoAllEntry) {
@@ -127,6 +135,21 @@ TEST(PictureLoading, ExtensionDecidesTheClass) {
     EXPECT_EQ(LoadError(picture, dir.filePath(QStringLiteral("a.b/README"))),
               QStringLiteral("EInvalidGraphic: Unknown picture file extension (.)"));
     EXPECT_EQ(picture.Graphic()->ClassName(), QStringLiteral("TJPEGImage")); // kept
+}
+
+TEST(PictureLoading, TheLibraryFormatsAreChosenByTheirExtensionsInAnyCase) {
+    const TFileFormatsList& formats = Registered();
+    const struct {
+        const char* Extension;
+        TGraphicClass Class;
+    } rows[] = {
+        {"png", &TPngImage::staticMetaObject},  {"WEBP", &TWebPImage::staticMetaObject},
+        {"tif", &TTiffImage::staticMetaObject}, {"Tiff", &TTiffImage::staticMetaObject},
+        {"svg", &TSvgImage::staticMetaObject},  {"SVGZ", &TSvgImage::staticMetaObject},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(formats.FindExt(QString::fromLatin1(row.Extension)), row.Class) << row.Extension;
+    EXPECT_EQ(formats.FindExt(QStringLiteral("svg.gz")), nullptr);
 }
 
 TEST(PictureLoading, EmptyAndForeignBitmapFiles) {

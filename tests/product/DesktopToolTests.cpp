@@ -141,7 +141,7 @@ TEST_F(DesktopTool, GnomeTakesItsOwnFileAsItIsAndNoFileThatIsNoPicture) {
                                            "/missing.bmp\". No such file or directory"},
         {Write("notes.jpg", "some text"), "EInvalidGraphic: Cannot use \"" + Home.path() +
                                               "/notes.jpg\" as wallpaper. JPEG error #53"},
-        {Write("other.svg", "<svg/>"), "EInvalidGraphic: Unknown picture file extension (.svg)"},
+        {Write("other.xcf", "gimp xcf"), "EInvalidGraphic: Unknown picture file extension (.xcf)"},
     };
     for (const auto& [file, error] : cases) {
         const TResult set = Run({"set", file, "stretched"});

@@ -40,6 +40,13 @@ void TGraphic::Assign(TGraphic& source) {
         QStringLiteral("Cannot assign a %1 to a %2").arg(source.ClassName(), ClassName()));
 }
 
+void DrawStretched(QPainter& canvas, const QRect& rect, const QImage& image) {
+    canvas.save();
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    canvas.drawImage(rect, image);
+    canvas.restore();
+}
+
 QSize ThumbnailSize(const QSize& size, const QSize& box) {
     return size.boundedTo(size.scaled(box, Qt::KeepAspectRatio)).expandedTo({1, 1});
 }

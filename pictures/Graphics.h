@@ -71,6 +71,10 @@ private:
 
 using TGraphicClass = const QMetaObject*;
 
+// Draws image stretched into rect of canvas, dropping or repeating pixels (no smoothing), its
+// alpha over what the canvas holds.
+void DrawStretched(QPainter& canvas, const QRect& rect, const QImage& image);
+
 // The size a thumbnail of a picture of size needs: the picture fitted into box keeping its
 // shape, never larger than the picture itself, at least 1 x 1.
 QSize ThumbnailSize(const QSize& size, const QSize& box);

@@ -5,12 +5,8 @@
 #include <QPainter>
 
 void TRasterImage::Draw(QPainter& canvas, const QRect& rect) {
-    if (Empty())
-        return;
-    canvas.save();
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    canvas.drawImage(rect, FDib.Image);
-    canvas.restore();
+    if (!Empty())
+        DrawStretched(canvas, rect, FDib.Image);
 }
 
 void TRasterImage::LoadFromBytes(const QByteArray& data) {

@@ -172,10 +172,10 @@ TDib DecodeTiff(const QByteArray& data) {
     const TPage page = ReadPage(tiff.get());
     TRgbaReader reader(tiff.get());
     const bool alpha = reader.HasAlpha();
-    const QImage stored = reader.Read(page.Stored);
     TDib dib;
-    dib.Image = Upright(stored, page.Orientation)
-                    .convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    // Converted in place: the raster is the picture's one full-size copy.
+    dib.Image = Upright(reader.Read(page.Stored), page.Orientation);
+    dib.Image.convertTo(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     dib.BitsPerPixel = alpha ? 32 : 24;
     return dib;
 }

@@ -1,10 +1,12 @@
 // The PNG, WebP and TIFF readers and their picture classes, on files written by each format's
 // own Debian tools and compared with what those tools' decoders read back: colours, alpha over
-// a background, thumbnail sizes, an animation's first frame, TIFF orientation, damaged files.
+// a background, thumbnail sizes, an animation's first frame, TIFF orientation, damaged files,
+// and reads on several threads at once (SVG among them).
 #include "Bitmap.h"
 #include "FormatTools.h"
 #include "Png.h"
 #include "PngReader.h"
+#include "Svg.h"
 #include "Tiff.h"
 #include "TiffReader.h"
 #include "Webp.h"
@@ -18,8 +20,11 @@
 
 #include <tiffio.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -370,4 +375,40 @@ TEST(RasterFormats, HeadersPromisingTooManyPixelsAreRefusedBeforeDecoding) {
     bytes.replace(at + 8, 4, QByteArray::fromHex("204e0000"));
     EXPECT_EQ(LoadError(tiff, bytes),
               "EInvalidGraphic: TIFF image is too large (20000 x 20000 pixels)");
+}
+
+TEST(RasterFormats, ThumbnailsReadOnSeveralThreadsAtOnceAgreeWithOneRead) {
+    // The viewer's workers read cells in parallel, each on a graphic made on its own thread.
+    struct TSample {
+        QByteArray Bytes;
+        std::function<std::unique_ptr<TGraphic>()> NewGraphic;
+    };
+    QList<TSample> samples;
+    for (const TRasterFormat& format : Formats())
+        samples.append({format.Encode(QuadrantPicture(120, 90)), format.NewGraphic});
+    samples.append({"<svg xmlns='http://www.w3.org/2000/svg' width='120' height='90'>"
+                    "<circle cx='60' cy='45' r='40' fill='green'/></svg>",
+                    [] { return std::make_unique<TSvgImage>(); }});
+    const auto read = [&](int index) {
+        const TSample& sample = samples[index % samples.size()];
+        QByteArray bytes = sample.Bytes;
+        QBuffer file(&bytes);
+        file.open(QIODevice::ReadOnly);
+        return sample.NewGraphic()->ReadThumbnail(file, {40, 40}).Image;
+    };
+    QList<QImage> expected;
+    for (int i = 0; i < samples.size(); ++i)
+        expected.append(read(i));
+    constexpr int Threads = 8, Rounds = 20;
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < Rounds; ++round)
+                if (read(t + round) != expected[(t + round) % samples.size()])
+                    ++mismatches;
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }

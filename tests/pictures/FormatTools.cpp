@@ -1,5 +1,7 @@
 #include "FormatTools.h"
 
+#include "Graphics.h"
+
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -80,4 +82,13 @@ QImage HalfTransparentPicture() {
         for (int x = 0; x < 32; ++x)
             image.setPixel(x, y, qRgba(255, 0, 0, y == 31 ? 0 : x < 16 ? 255 : 128));
     return image;
+}
+
+std::string LoadError(TGraphic& graphic, const QByteArray& bytes) {
+    try {
+        graphic.LoadFromBytes(bytes);
+    } catch (const Exception& e) {
+        return (e.ClassName() + QStringLiteral(": ") + e.Message()).toStdString();
+    }
+    return "no error";
 }

@@ -6,6 +6,10 @@
 #include <QImage>
 #include <QStringList>
 
+#include <string>
+
+class TGraphic;
+
 // Runs program with args, feeding input on its standard input, and gives back its standard
 // output; a tool that fails or does not finish fails the calling test (empty result).
 QByteArray RunFormatTool(const QString& program, const QStringList& args,
@@ -20,3 +24,6 @@ QImage FromPpm(const QByteArray& ppm);
 QImage QuadrantPicture(int width = 32, int height = 32);
 // 32 x 32 red with the right half at alpha 128 and the bottom row fully transparent.
 QImage HalfTransparentPicture();
+
+// "Class: message" of what loading bytes into graphic raised, or "no error".
+std::string LoadError(TGraphic& graphic, const QByteArray& bytes);

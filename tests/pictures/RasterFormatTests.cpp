@@ -136,15 +136,6 @@ const QList<TRasterFormat>& Formats() {
     return formats;
 }
 
-std::string LoadError(TGraphic& graphic, const QByteArray& bytes) {
-    try {
-        graphic.LoadFromBytes(bytes);
-    } catch (const Exception& e) {
-        return (e.ClassName() + QStringLiteral(": ") + e.Message()).toStdString();
-    }
-    return "no error";
-}
-
 QImage Converted(TGraphic& graphic) {
     TBitmap bitmap;
     graphic.AssignTo(bitmap);

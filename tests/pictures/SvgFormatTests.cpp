@@ -27,15 +27,6 @@ QByteArray Gzipped(const QByteArray& bytes) {
     return RunFormatTool(QStringLiteral("gzip"), {QStringLiteral("-c")}, bytes);
 }
 
-std::string LoadError(TGraphic& graphic, const QByteArray& bytes) {
-    try {
-        graphic.LoadFromBytes(bytes);
-    } catch (const Exception& e) {
-        return (e.ClassName() + QStringLiteral(": ") + e.Message()).toStdString();
-    }
-    return "no error";
-}
-
 } // namespace
 
 TEST(SvgFormat, SizeIsTheDeclaredOneOrTheDefaultWidth) {

@@ -45,6 +45,21 @@ void TGraphic::Assign(TGraphic& source) {
         QStringLiteral("Cannot assign a %1 to a %2").arg(source.ClassName(), ClassName()));
 }
 
+void DrawStretched(QPainter& canvas, const QRect& rect, const QImage& image) {
+    canvas.save();
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    canvas.drawImage(rect, image);
+    canvas.restore();
+}
+
+QImage OverBackground(const QImage& image, const QColor& background) {
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.fill(background);
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, image);
+    return opaque;
+}
+
 QByteArray ReadWholeFile(const QString& fileName) {
     // The platform's reader never waits on a FIFO or a device that merely bears a picture's name.
     return ReadExistingFile(QFileInfo(fileName).absoluteFilePath(), MaxPictureFileBytes);

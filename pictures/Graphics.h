@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QString>
 
+class QColor;
 class QFile;
 class QIODevice;
 class QPainter;
@@ -76,6 +77,13 @@ private:
 };
 
 using TGraphicClass = const QMetaObject*;
+
+// Draws image stretched into rect of canvas, dropping or repeating pixels (no smoothing), its
+// alpha over what the canvas holds.
+void DrawStretched(QPainter& canvas, const QRect& rect, const QImage& image);
+// image with its alpha composed over background, as RGB32 of the same size: for a BMP, which
+// keeps no alpha.
+QImage OverBackground(const QImage& image, const QColor& background);
 
 // No picture any reader accepts needs more bytes than four a pixel plus its headers: a larger
 // file is junk or a hole, and is refused rather than read.

@@ -10,12 +10,8 @@
 #include <atomic>
 
 void TIcon::Draw(QPainter& canvas, const QRect& rect) {
-    if (Empty())
-        return;
-    canvas.save();
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    canvas.drawImage(rect, FDib.Image);
-    canvas.restore();
+    if (!Empty())
+        DrawStretched(canvas, rect, FDib.Image);
 }
 
 void TIcon::LoadFromBytes(const QByteArray& data) {

@@ -6,12 +6,8 @@
 #include <QPainter>
 
 void TRasterImage::Draw(QPainter& canvas, const QRect& rect) {
-    if (Empty())
-        return;
-    canvas.save();
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    canvas.drawImage(rect, Bitmap().Image);
-    canvas.restore();
+    if (!Empty())
+        DrawStretched(canvas, rect, Bitmap().Image);
 }
 
 void TRasterImage::LoadFromBytes(const QByteArray& data) {
@@ -37,12 +33,7 @@ void TRasterImage::AssignTo(TBitmap& dest) {
         dest.AssignFromDib(decoded);
         return;
     }
-    QImage opaque(decoded.Image.size(), QImage::Format_RGB32);
-    opaque.fill(dest.BrushColor());
-    QPainter painter(&opaque);
-    painter.drawImage(0, 0, decoded.Image);
-    painter.end();
-    dest.AssignFromDib({opaque, 24});
+    dest.AssignFromDib({OverBackground(decoded.Image, dest.BrushColor()), 24});
 }
 
 void TRasterImage::Assign(TGraphic& source) {

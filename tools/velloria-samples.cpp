@@ -9,6 +9,7 @@
 #include "MetafileWriter.h"
 #include "SampleFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -17,6 +18,9 @@
 #include <QPainterPath>
 #include <cstdio>
 #include <cstring>
+
+#include <tiffio.h>
+#include <webp/encode.h>
 
 namespace {
 enum : quint32 {
@@ -198,6 +202,56 @@ QByteArray IconOf(const QImage& image) {
     return IcoFile({{image.width(), image.height(), 32, IconDib32(image)}});
 }
 
+QByteArray PngOf(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray WebpOf(const QImage& source) {
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    uint8_t* output = nullptr;
+    const size_t size = WebPEncodeLosslessBGRA(image.constBits(), image.width(), image.height(),
+                                               int(image.bytesPerLine()), &output);
+    QByteArray bytes(reinterpret_cast<const char*>(output), qsizetype(size));
+    WebPFree(output);
+    return bytes;
+}
+
+// libtiff writes to a file only; the sample is read back from a temporary one.
+QByteArray TiffOf(const QImage& source, const QDir& folder) {
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    const QString name = folder.filePath(QStringLiteral(".tiff-sample"));
+    TIFF* tiff = TIFFOpen(QFile::encodeName(name).constData(), "w");
+    if (!tiff)
+        return {};
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(image.width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(image.height()));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB));
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_LZW));
+    for (int y = 0; y < image.height(); ++y)
+        TIFFWriteScanline(tiff, const_cast<uchar*>(image.constScanLine(y)), uint32_t(y), 0);
+    TIFFClose(tiff);
+    QFile file(name);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.remove();
+    return bytes;
+}
+
+QByteArray HillsSvg() {
+    return "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='300'>"
+           "<rect width='400' height='300' fill='#8ecae6'/>"
+           "<circle cx='320' cy='70' r='40' fill='#ffb703'/>"
+           "<path d='M0 220 Q100 140 200 220 T400 210 V300 H0 Z' fill='#2a9d8f'/>"
+           "<text x='20' y='40' font-family='sans-serif' font-size='28' fill='#023047'>SVG</text>"
+           "</svg>";
+}
+
 bool Write(const QDir& folder, const QString& name, const QByteArray& bytes) {
     QFile file(folder.filePath(name));
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
@@ -247,6 +301,10 @@ int main(int argc, char** argv) {
          AniFile({IconOf(Flower(32, 0)), IconOf(Flower(32, 20)), IconOf(Flower(32, 40))})},
         {QStringLiteral("house.emf"), HouseMetafile()},
         {QStringLiteral("target.wmf"), TargetMetafile()},
+        {QStringLiteral("flower.png"), PngOf(Flower(64, 10))},
+        {QStringLiteral("balloon.webp"), WebpOf(Balloon())},
+        {QStringLiteral("rainbow.tif"), TiffOf(Rainbow(), folder)},
+        {QStringLiteral("hills.svg"), HillsSvg()},
     };
     const QList<QPair<QString, QByteArray>> encoded = {
         {QStringLiteral("meadow.jxl"),

@@ -124,6 +124,12 @@ check_package() {
     fail "the packaged velloria lost its version information"
   dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" ||
     fail "the package's dependencies were not worked out from the binaries"
+  local depends library
+  depends=$(dpkg-deb -f "$deb" Depends)
+  # The format libraries come the same way; a new format's library belongs in this list.
+  for library in libjpeg62-turbo libpng16-16 libwebp7 libwebpdemux2 libtiff6 librsvg2-2; do
+    grep -q "\b$library\b" <<<"$depends" || fail "the package does not depend on $library"
+  done
   zcat "$share/doc/velloria/changelog.Debian.gz" | head -n 1 | grep -qF "velloria ($version-1)" ||
     fail "changelog.Debian does not start with version $version-1"
 }

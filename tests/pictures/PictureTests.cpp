@@ -10,7 +10,11 @@
 #include "Metafile.h"
 #include "Picture.h"
 #include "PictureFormats.h"
+#include "Png.h"
 #include "SampleFiles.h"
+#include "Svg.h"
+#include "Tiff.h"
+#include "Webp.h"
 
 #include <QFile>
 #include <QPainter>
@@ -37,6 +41,11 @@ const TFileFormatsList& Registered() {
     return FileFormats();
 }
 
+// Every registered pattern, newest row first.
+const QString AllPatterns =
+    QStringLiteral("*.heif;*.heic;*.avif;*.jxl;*.svgz;*.svg;*.tiff;*.tif;*.webp;*.png;*.gif;*.ani;"
+                   "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf");
+
 QString LoadError(TPicture& picture, const QString& fileName) {
     try {
         picture.LoadFromFile(fileName);
@@ -50,21 +59,19 @@ QString LoadError(TPicture& picture, const QString& fileName) {
 
 TEST(FormatRegistry, MaskListAndFilterForEveryGraphic) {
     const TFileFormatsList& formats = Registered();
-    EXPECT_EQ(formats.MaskList(&TGraphic::staticMetaObject),
-              QStringLiteral(
-                  "*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"));
-    EXPECT_EQ(
-        formats.Filter(&TGraphic::staticMetaObject),
-        QStringLiteral("All "
-                       "(*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;"
-                       "*.wmf)|*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;"
-                       "*.emf;*.wmf|HEIF Image File (*.heif)|*.heif|HEIF Image File (*.heic)|"
-                       "*.heic|AVIF Image File (*.avif)|*.avif|JPEG XL Image File (*.jxl)|*.jxl|"
-                       "CompuServe GIF Image (*.gif)|*.gif|ANI Image "
-                       "(*.ani)|*.ani|JPEG Image File (*.jpg)|"
-                       "*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|Icons "
-                       "(*.ico)|*.ico|Enhanced "
-                       "Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
+    EXPECT_EQ(formats.MaskList(&TGraphic::staticMetaObject), AllPatterns);
+    EXPECT_EQ(formats.Filter(&TGraphic::staticMetaObject),
+              QStringLiteral("All (") + AllPatterns + QStringLiteral(")|") + AllPatterns +
+                  QStringLiteral("|HEIF Image File (*.heif)|*.heif|HEIF Image File (*.heic)|"
+                                 "*.heic|AVIF Image File (*.avif)|*.avif|JPEG XL Image File "
+                                 "(*.jxl)|*.jxl|"
+                                 "SVG Image File (*.svgz)|*.svgz|SVG Image File (*.svg)|*.svg|"
+                                 "TIFF Image File (*.tiff)|*.tiff|TIFF Image File (*.tif)|*.tif|"
+                                 "WebP Image File (*.webp)|*.webp|PNG Image File (*.png)|*.png|"
+                                 "CompuServe GIF Image (*.gif)|*.gif|ANI Image (*.ani)|*.ani|"
+                                 "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+                                 "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles "
+                                 "(*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
 }
 
 TEST(FormatRegistry, LibraryDecodedFormatsAreFoundByTheirExtensions) {
@@ -86,10 +93,7 @@ TEST(FormatRegistry, ShutdownRemovesTheStartUpRowsAgain) {
     EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject),
               QStringLiteral("*.bmp;*.ico;*.emf;*.wmf"));
     RegisterPictureFormats();
-    EXPECT_EQ(
-        FileFormats().MaskList(&TGraphic::staticMetaObject),
-        QStringLiteral("*.heif;*.heic;*.avif;*.jxl;*.gif;*.ani;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;"
-                       "*.wmf"));
+    EXPECT_EQ(FileFormats().MaskList(&TGraphic::staticMetaObject), AllPatterns);
 }
 
 TEST(FormatRegistry, OneMatchingRowHasNoAllEntry) {
@@ -149,6 +153,21 @@ TEST(PictureLoading, ExtensionDecidesTheClass) {
     EXPECT_EQ(LoadError(picture, dir.filePath(QStringLiteral("a.b/README"))),
               QStringLiteral("EInvalidGraphic: Unknown picture file extension (.)"));
     EXPECT_EQ(picture.Graphic()->ClassName(), QStringLiteral("TJPEGImage")); // kept
+}
+
+TEST(PictureLoading, TheLibraryFormatsAreChosenByTheirExtensionsInAnyCase) {
+    const TFileFormatsList& formats = Registered();
+    const struct {
+        const char* Extension;
+        TGraphicClass Class;
+    } rows[] = {
+        {"png", &TPngImage::staticMetaObject},  {"WEBP", &TWebPImage::staticMetaObject},
+        {"tif", &TTiffImage::staticMetaObject}, {"Tiff", &TTiffImage::staticMetaObject},
+        {"svg", &TSvgImage::staticMetaObject},  {"SVGZ", &TSvgImage::staticMetaObject},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(formats.FindExt(QString::fromLatin1(row.Extension)), row.Class) << row.Extension;
+    EXPECT_EQ(formats.FindExt(QStringLiteral("svg.gz")), nullptr);
 }
 
 TEST(PictureLoading, EmptyAndForeignBitmapFiles) {

@@ -127,7 +127,8 @@ check_package() {
   local depends library
   depends=$(dpkg-deb -f "$deb" Depends)
   # The format libraries come the same way; a new format's library belongs in this list.
-  for library in libjpeg62-turbo libpng16-16 libwebp7 libwebpdemux2 libtiff6 librsvg2-2; do
+  for library in libjpeg62-turbo libpng16-16 libwebp7 libwebpdemux2 libtiff6 librsvg2-2 libjxl0.7 \
+    libavif15 libheif1; do
     grep -q "\b$library\b" <<<"$depends" || fail "the package does not depend on $library"
   done
   zcat "$share/doc/velloria/changelog.Debian.gz" | head -n 1 | grep -qF "velloria ($version-1)" ||

@@ -8,9 +8,11 @@
 #include "../pictures/SampleFiles.h"
 #include "Bitmap.h"
 #include "FImage.h"
+#include "GdkPixbufLoaders.h"
 #include "Picture.h"
 #include "PictureFormats.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -207,53 +209,102 @@ void ExpectQuartersAt(const QImage& image, int left, int top, int width, int hei
     }
 }
 
+// The quarters picture written by a format's own tool (or, for PNG, Qt's libpng writer).
+QByteArray FormatSample(const QString& extension, const QImage& picture) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath("in.png");
+    picture.save(png, "PNG");
+    QFile in(png);
+    const QByteArray pngBytes = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    if (extension == "png")
+        return pngBytes;
+    if (extension == "svg")
+        return "<svg xmlns='http://www.w3.org/2000/svg' width='32' height='24'>"
+               "<rect width='16' height='12' fill='#f00'/><rect x='16' width='16' height='12' "
+               "fill='#0f0'/><rect y='12' width='16' height='12' fill='#00f'/><rect x='16' "
+               "y='12' width='16' height='12' fill='#fff'/></svg>";
+    QProcess tool;
+    if (extension == "webp")
+        tool.start("cwebp", {"-quiet", "-lossless", png, "-o", dir.filePath("out")});
+    else // tif
+        tool.start("pngtopnm", {png});
+    if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
+        return {};
+    if (extension == "tif") {
+        QProcess tiff;
+        tiff.start("pnmtotiff", {});
+        tiff.write(tool.readAllStandardOutput());
+        tiff.closeWriteChannel();
+        return tiff.waitForFinished(60000) && tiff.exitCode() == 0 ? tiff.readAllStandardOutput()
+                                                                   : QByteArray();
+    }
+    QFile out(dir.filePath("out"));
+    return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+}
+
 struct TFolderRow {
-    TLibraryFormat Format;
     QString Name;     // the good picture's file name; its damaged copy sorts right after it
     QString NotValid; // the damaged copy's message
+    bool RootAsIs;    // the plain X root window reads it itself
+    bool GnomeAsIs;   // GNOME is handed the file itself, not the cache's BMP
 };
 } // namespace
 
 // One picture of each format and a truncated copy of each, in one folder: listed in name order
 // and drawn with their colours by velloria-thumbnails, shown in View, set as the wallpaper of the
-// plain X root window in the three styles and on GNOME, each through the cache's BMP.
-TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) {
+// plain X root window in the three styles and on GNOME, as they are where that desktop reads
+// them, else through the cache's BMP.
+TEST_F(DesktopTool, FolderOfEveryNewFormatIsShownAndBecomesTheWallpaper) {
     ASSERT_FALSE(Xvfb.Display().isEmpty());
     RegisterPictureFormats();
+    const bool gnomeReadsWebp = GdkPixbufLoaderInstalled("webp");
     const TFolderRow rows[] = {
-        {TLibraryFormat::Avif, "avif-1.avif", "AVIF image is not valid"},
-        {TLibraryFormat::Heif, "heic-1.heic", "HEIF image is not valid"},
-        {TLibraryFormat::Jxl, "jxl-1.jxl", "JPEG XL image is not valid"},
+        {"avif-1.avif", "AVIF image is not valid", false, false},
+        {"heic-1.heic", "HEIF image is not valid", false, false},
+        {"jxl-1.jxl", "JPEG XL image is not valid", false, false},
+        {"png-1.png", "PNG image is not valid", true, true},
+        {"svg-1.svg", "SVG image is not valid", false, true},
+        {"tif-1.tif", "TIFF image is not valid", false, true},
+        {"webp-1.webp", "WebP image is not valid", false, gnomeReadsWebp},
     };
+    const std::map<QString, TLibraryFormat> libraryFormats = {{"avif", TLibraryFormat::Avif},
+                                                              {"heic", TLibraryFormat::Heif},
+                                                              {"jxl", TLibraryFormat::Jxl}};
     const QString folder = Home.path() + "/pictures/";
     ASSERT_TRUE(QDir().mkpath(folder));
     QStringList damaged;
     for (const TFolderRow& row : rows) {
-        const QByteArray file = MakeLibrarySample(row.Format, {QuarterColours(32, 24)});
+        const QString extension = QFileInfo(row.Name).suffix();
+        const QImage quarters = QuarterColours(32, 24);
+        const QByteArray file = libraryFormats.count(extension)
+                                    ? MakeLibrarySample(libraryFormats.at(extension), {quarters})
+                                    : FormatSample(extension, quarters);
         ASSERT_FALSE(file.isEmpty()) << row.Name.toStdString();
         Write("pictures/" + row.Name, file);
-        damaged << Write("pictures/" + QString(row.Name).replace("-1.", "-2 damaged."),
-                         file.left(file.size() / 2));
+        damaged << Write(
+            "pictures/" + QString(row.Name).replace("-1.", "-2 damaged."),
+            // libtiff shows the part of a cut picture it has: a TIFF is damaged in its header.
+            file.left(extension == "tif" ? 8 : file.size() / 2));
     }
 
-    // Four cells a row: the good pictures in columns 0 and 2 of row 0 and column 0 of row 1, each
-    // followed by its damaged copy, whose cell shows the broken-picture mark.
+    // Four cells a row: the good pictures in columns 0 and 2, each followed by its damaged copy,
+    // whose cell shows the broken-picture mark.
     const QString view = Home.path() + "/view.png";
     const TResult thumbnails =
         RunProgram(VELLORIA_BINARY_DIR "/tools/velloria-thumbnails", {folder, "433", "470", view});
     EXPECT_EQ(thumbnails.ExitCode, 1);
-    EXPECT_EQ(thumbnails.Output, view + ": 433 x 470, 6 of 6 pictures in view");
+    EXPECT_EQ(thumbnails.Output, view + ": 433 x 470, 14 of 14 pictures in view");
     for (const QString& file : damaged)
         EXPECT_TRUE(thumbnails.Error.contains("Cannot read the picture \"" + file + "\": "))
             << thumbnails.Error.toStdString();
     const QImage cells(view);
     ASSERT_EQ(cells.size(), QSize(433, 470));
     // The viewer's border is 2 pixels, cells are 112 x 130 apart, a 32 x 24 picture sits at
-    // (42, 46) of its cell.
-    const QPoint goodCells[] = {{0, 0}, {2, 0}, {0, 1}};
-    for (int i = 0; i < 3; ++i) {
+    // (42, 46) of its cell (an SVG drawing fills the cell around the same centre).
+    const int count = int(std::size(rows));
+    for (int i = 0; i < count; ++i) {
         SCOPED_TRACE(rows[i].Name.toStdString());
-        const QPoint cell(2 + goodCells[i].x() * 112, 2 + goodCells[i].y() * 130);
+        const QPoint cell(2 + (2 * i) % 4 * 112, 2 + (2 * i) / 4 * 130);
         ExpectQuartersAt(cells, cell.x() + 42, cell.y() + 46, 32, 24);
         const QPoint next = cell + QPoint(112, 0);
         const QList<QRgb> damagedCell =
@@ -263,7 +314,7 @@ TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) 
             << "the damaged copy's cell shows its mark, not the picture";
     }
 
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < count; ++i) {
         const TFolderRow& row = rows[i];
         SCOPED_TRACE(row.Name.toStdString());
         const QString file = folder + row.Name;
@@ -298,7 +349,7 @@ TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) 
             SCOPED_TRACE(style.Style);
             const TResult set = Run({"set", file, style.Style});
             ASSERT_EQ(set.ExitCode, 0) << set.Error.toStdString();
-            EXPECT_EQ(set.Output, cached);
+            EXPECT_EQ(set.Output, row.RootAsIs ? file : cached);
             const QString shot = Home.path() + "/screen.png";
             ASSERT_EQ(RunProgram(VELLORIA_SCREENSHOT_TOOL, {shot}).ExitCode, 0);
             const QImage screen(shot);
@@ -311,10 +362,14 @@ TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) 
         }
         TResult refused = Run({"set", damaged[i], "tiled"});
         EXPECT_EQ(refused.ExitCode, 1);
-        EXPECT_TRUE(refused.Error.endsWith(row.NotValid)) << refused.Error.toStdString();
+        // What the root window reads itself, it refuses with its own reason, naming the file.
+        EXPECT_TRUE(row.RootAsIs ? refused.Error.contains(damaged[i])
+                                 : refused.Error.endsWith(row.NotValid))
+            << refused.Error.toStdString();
     }
 
-    // GNOME is given the cache's BMP, never the file itself.
+    // GNOME is given what it reads as it is (PNG, SVG, TIFF, WebP with its loader), else the
+    // cache's BMP.
     UseGnome();
     for (const TFolderRow& row : rows) {
         SCOPED_TRACE(row.Name.toStdString());
@@ -322,7 +377,11 @@ TEST_F(DesktopTool, FolderOfLibraryDecodedFormatsIsShownAndBecomesTheWallpaper) 
         ASSERT_EQ(set.ExitCode, 0) << set.Error.toStdString();
         EXPECT_EQ(GSettings({"get", "picture-uri"}).Output,
                   "'" + QString::fromLatin1(QUrl::fromLocalFile(set.Output).toEncoded()) + "'");
-        EXPECT_TRUE(set.Output.startsWith(Cache() + "VL%"));
-        ExpectQuartersAt(QImage(set.Output), 0, 0, 32, 24);
+        if (row.GnomeAsIs) {
+            EXPECT_EQ(set.Output, folder + row.Name);
+        } else {
+            EXPECT_TRUE(set.Output.startsWith(Cache() + "VL%"));
+            ExpectQuartersAt(QImage(set.Output), 0, 0, 32, 24);
+        }
     }
 }

@@ -6,7 +6,6 @@
 #include "Dib.h"
 #include "Graphics.h"
 
-
 class TDecodedImage : public TGraphic {
     Q_OBJECT
 public:

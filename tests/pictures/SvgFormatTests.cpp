@@ -2,8 +2,8 @@
 // as rsvg-convert draws them, alpha, thumbnails at the cell's size, damaged documents.
 #include "Bitmap.h"
 #include "FormatTools.h"
-#include "PngReader.h"
 #include "Graphics.h"
+#include "PngReader.h"
 #include "Svg.h"
 #include "SvgReader.h"
 

@@ -18,10 +18,13 @@ public:
         FImage.version = PNG_IMAGE_VERSION;
         if (!png_image_begin_read_from_memory(&FImage, data.constData(), size_t(data.size())))
             Invalid();
-        if (qint64(FImage.width) * FImage.height > MaxPicturePixels)
+        if (qint64(FImage.width) * FImage.height > MaxPicturePixels) {
+            // A constructor that throws runs no destructor: the library's structure goes here.
+            png_image_free(&FImage);
             throw EInvalidGraphic(QStringLiteral("PNG image is too large (%1 x %2 pixels)")
                                       .arg(FImage.width)
                                       .arg(FImage.height));
+        }
     }
     ~TPngImage() { png_image_free(&FImage); }
     TPngImage(const TPngImage&) = delete;

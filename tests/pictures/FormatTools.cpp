@@ -66,16 +66,6 @@ QImage FromPpm(const QByteArray& ppm) {
     return image;
 }
 
-QImage QuadrantPicture(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    const QRgb colours[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
-                             qRgb(255, 255, 255)};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colours[(y * 2 / height) * 2 + x * 2 / width]);
-    return image;
-}
-
 QImage HalfTransparentPicture() {
     QImage image(32, 32, QImage::Format_ARGB32);
     for (int y = 0; y < 32; ++y)

@@ -20,8 +20,6 @@ QByteArray Pam(const QImage& image);
 // A binary PPM (P6) as netpbm's decoders write it, as an RGB32 image; null when malformed.
 QImage FromPpm(const QByteArray& ppm);
 
-// 32 x 32, quadrants red, green (top), blue, white (bottom).
-QImage QuadrantPicture(int width = 32, int height = 32);
 // 32 x 32 red with the right half at alpha 128 and the bottom row fully transparent.
 QImage HalfTransparentPicture();
 

@@ -4,6 +4,7 @@
 // and reads on several threads at once (SVG among them).
 #include "Bitmap.h"
 #include "FormatTools.h"
+#include "LibrarySamples.h"
 #include "Png.h"
 #include "PngReader.h"
 #include "Svg.h"
@@ -174,7 +175,7 @@ void ExpectNear(QRgb actual, QRgb expected, int tolerance) {
 } // namespace
 
 TEST(RasterFormats, DecodeWhatTheirToolsWroteAsTheToolsReadIt) {
-    const QImage picture = QuadrantPicture(40, 24);
+    const QImage picture = QuarterColours(40, 24);
     for (const TRasterFormat& format : Formats()) {
         SCOPED_TRACE(format.Name);
         const QByteArray bytes = format.Encode(picture);
@@ -191,7 +192,7 @@ TEST(RasterFormats, DecodeWhatTheirToolsWroteAsTheToolsReadIt) {
 }
 
 TEST(RasterFormats, LossyWebpMatchesDwebp) {
-    const QByteArray bytes = ToWebp(QuadrantPicture(64, 64), {"-q", "80"});
+    const QByteArray bytes = ToWebp(QuarterColours(64, 64), {"-q", "80"});
     TWebPImage webp;
     webp.LoadFromBytes(bytes);
     const QImage ours = Converted(webp);
@@ -231,8 +232,7 @@ TEST(RasterFormats, ThumbnailsAreThePictureFittedIntoTheBoxNeverEnlarged) {
     for (const TRasterFormat& format : Formats())
         for (const TCase& c : cases) {
             SCOPED_TRACE(std::string(format.Name) + " " + std::to_string(c.Picture.width()));
-            QByteArray bytes =
-                format.Encode(QuadrantPicture(c.Picture.width(), c.Picture.height()));
+            QByteArray bytes = format.Encode(QuarterColours(c.Picture.width(), c.Picture.height()));
             QBuffer file(&bytes);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             const TThumbnailImage thumbnail = format.NewGraphic()->ReadThumbnail(file, c.Box);
@@ -249,7 +249,7 @@ TEST(RasterFormats, ThumbnailsAreThePictureFittedIntoTheBoxNeverEnlarged) {
 TEST(RasterFormats, DamagedAndTruncatedFilesGiveTheFormatsMessageAndKeepTheOldPicture) {
     for (const TRasterFormat& format : Formats()) {
         SCOPED_TRACE(format.Name);
-        const QByteArray good = format.Encode(QuadrantPicture(64, 48));
+        const QByteArray good = format.Encode(QuarterColours(64, 48));
         auto graphic = format.NewGraphic();
         graphic->LoadFromBytes(good);
         QByteArray garbled = good;
@@ -272,7 +272,7 @@ TEST(RasterFormats, DamagedAndTruncatedFilesGiveTheFormatsMessageAndKeepTheOldPi
 
 TEST(RasterFormats, AssignSharesOnlyWithTheSameClass) {
     TPngImage png, other;
-    png.LoadFromBytes(ToPng(QuadrantPicture()));
+    png.LoadFromBytes(ToPng(QuarterColours(32, 32)));
     other.Assign(png);
     EXPECT_EQ(other.Dib().Image.constBits(), png.Dib().Image.constBits());
     TTiffImage tiff;
@@ -350,7 +350,7 @@ TEST(TiffFormat, EveryOrientationIsShownUpright) {
 
 TEST(RasterFormats, HeadersPromisingTooManyPixelsAreRefusedBeforeDecoding) {
     // 20000 x 20000 is past the pixel limit; each file holds only its header's promise.
-    QByteArray png = ToPng(QuadrantPicture(2, 2));
+    QByteArray png = ToPng(QuarterColours(2, 2));
     png.replace(16, 8, QByteArray::fromHex("00004e2000004e20"));
     png.replace(29, 4, Crc32(png.mid(12, 17)));
     EXPECT_EQ(LoadError(*Formats()[0].NewGraphic(), png),
@@ -376,7 +376,7 @@ TEST(RasterFormats, ThumbnailsReadOnSeveralThreadsAtOnceAgreeWithOneRead) {
     };
     QList<TSample> samples;
     for (const TRasterFormat& format : Formats())
-        samples.append({format.Encode(QuadrantPicture(120, 90)), format.NewGraphic});
+        samples.append({format.Encode(QuarterColours(120, 90)), format.NewGraphic});
     samples.append({"<svg xmlns='http://www.w3.org/2000/svg' width='120' height='90'>"
                     "<circle cx='60' cy='45' r='40' fill='green'/></svg>",
                     [] { return std::make_unique<TSvgImage>(); }});

@@ -253,6 +253,25 @@ void BenchThumbnails(const QTemporaryDir& folder) {
         ReadThumbnailOf(bitmap, bmp, box);
     });
 
+    // A frame claiming 16000 x 16000 over a few bytes of image data: the whole read costs the
+    // claimed size, the thumbnail what the data holds.
+    TGifSampleWriter claiming(16000, 16000, {qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    TGifSampleFrame claimed;
+    claimed.Width = claimed.Height = 16000;
+    claimed.CodeSize = 2;
+    claiming.AddRawFrame(claimed, GifSubBlocks(EncodeGifLzw(QByteArray(64, char(1)), 2)));
+    const QString gifBomb = WriteFile(folder, QStringLiteral("bomb.gif"), claiming.Bytes());
+    std::printf("GIF bomb: %lld bytes claiming 16000 x 16000\n",
+                static_cast<long long>(QFile(gifBomb).size()));
+    TimeAndMeasure("GIF bomb thumbnail, 100 x 100 box", [&] {
+        TJvGIFImage gif;
+        ReadThumbnailOf(gif, gifBomb, box);
+    });
+    TimeAndMeasure("GIF bomb full read", [&] {
+        TJvGIFImage gif;
+        gif.LoadFromFile(gifBomb);
+    });
+
     // Twelve tiny files whose headers promise 16000 x 16000, read by two workers at once.
     QByteArray bomb = MakeJpeg(PhotoLike(8, 8), TJpegSampleKind::Colour, 90);
     const qsizetype frame = FindJpegMarker(bomb, 0xC0);

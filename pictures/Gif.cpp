@@ -2,12 +2,18 @@
 
 #include "Bitmap.h"
 
+#include <algorithm>
+
+namespace {
+// The colour a frame's transparent index stands for in its decoded image: black past the table.
+QColor ColourAt(const QImage& image, int index) {
+    return index < image.colorCount() ? QColor(image.color(index)) : QColor(Qt::black);
+}
+} // namespace
+
 QColor TJvGIFFrame::TransparentColor() {
     const int index = FData.TransparentIndex;
-    if (index < 0)
-        return QColor();
-    const QImage& image = Bitmap().Image;
-    return index < image.colorCount() ? QColor(image.color(index)) : QColor(Qt::black);
+    return index < 0 ? QColor() : ColourAt(Bitmap().Image, index);
 }
 
 const TDib& TJvGIFFrame::Bitmap() {
@@ -43,6 +49,26 @@ void TJvGIFImage::LoadFromBytes(const QByteArray& data) {
     FFrames = std::move(frames);
     FFrameIndex = 0;
     emit Changed();
+}
+
+// Only the first frame, a row at a time; while Transparent is on, every colour equal to the
+// transparent one is left out, as drawing the frame leaves it out.
+TThumbnailImage TJvGIFImage::ReadThumbnail(QIODevice& file, const QSize& box) {
+    const TGifFile gif = ReadGif(ReadWholeDevice(file));
+    if (gif.Frames.isEmpty())
+        return {QSize(0, 0), QImage()};
+    const TGifFrameData& frame = gif.Frames.first();
+    const QSize size(frame.Width, frame.Height);
+    if (size.isEmpty())
+        throw EInvalidGraphicOperation(QStringLiteral("GIF image is not valid"));
+    QImage image = DecodeGifFrameThumbnail(frame, FittedSize(size, box));
+    if (Transparent() && frame.TransparentIndex >= 0) {
+        const QRgb key = ColourAt(image, frame.TransparentIndex).rgb();
+        QList<QRgb> table = image.colorTable();
+        std::replace(table.begin(), table.end(), key, qRgba(0, 0, 0, 0));
+        image.setColorTable(table);
+    }
+    return {size, image};
 }
 
 void TJvGIFImage::AssignTo(TBitmap& dest) {

@@ -54,6 +54,8 @@ public:
     // Reads every frame and decodes the first; raises the errors of ReadGif and DecodeGifFrame,
     // leaving the image as it was.
     void LoadFromBytes(const QByteArray& data) override;
+    // The first frame reduced to the box, decoded a row at a time (see DecodeGifFrameThumbnail).
+    TThumbnailImage ReadThumbnail(QIODevice& file, const QSize& box) override;
     // Gives dest the current frame at its own size, depth and colour table, marked transparent
     // with the transparent colour when the frame has one; no frames give an empty bitmap. A
     // frame 0 pixels wide or high raises EInvalidGraphicOperation "GIF image is not valid".

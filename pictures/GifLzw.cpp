@@ -6,98 +6,124 @@
 #include <cstring>
 
 namespace {
-
-constexpr int MaxCodeBits = 12;
-constexpr int MaxCodes = 1 << MaxCodeBits;
-
 [[noreturn]] void RaiseCorrupt() {
     throw EInvalidGraphicOperation(QStringLiteral("GIF encoded data is corrupt"));
 }
-
-// Codes packed least significant bit first into consecutive bytes.
-class TCodeReader {
-public:
-    TCodeReader(const uchar* data, qsizetype size) : FData(data), FEnd(data + size) {}
-
-    // Gives the next code of width bits, or -1 when the data has run out.
-    int Next(int width) {
-        while (FBitCount < width) {
-            if (FData == FEnd)
-                return -1;
-            FBits |= quint32(*FData++) << FBitCount;
-            FBitCount += 8;
-        }
-        const int code = int(FBits & ((1u << width) - 1));
-        FBits >>= width;
-        FBitCount -= width;
-        return code;
-    }
-
-private:
-    const uchar* FData;
-    const uchar* FEnd;
-    quint32 FBits = 0;
-    int FBitCount = 0;
-};
-
 } // namespace
 
-// Every table entry after the literals is a string already written to out: it is kept as its
-// position and length there, so expanding a code is one copy from earlier output.
-void DecodeGifLzw(const uchar* data, qsizetype size, int codeSize, int colourCount, uchar* out,
-                  qsizetype pixelCount) {
-    const int clearCode = 1 << codeSize;
-    const int endCode = clearCode + 1;
-    qsizetype start[MaxCodes];
-    int length[MaxCodes];
-    TCodeReader reader(data, size);
-    int width = codeSize + 1;
-    int next = clearCode + 2;
-    int previous = -1;
-    qsizetype previousStart = 0;
-    qsizetype pos = 0;
+TGifLzwDecoder::TGifLzwDecoder(const uchar* data, qsizetype size, int codeSize, int colourCount)
+    : FCursor{data, data + size, 0, 0, codeSize + 1, (1 << codeSize) + 2}, FCodeSize(codeSize),
+      FColourCount(colourCount) {}
 
-    while (pos < pixelCount) {
-        const int code = reader.Next(width);
-        if (code < 0 || code == endCode)
-            return;
+inline int TGifLzwDecoder::NextCode(TCursor& cursor) {
+    while (cursor.BitCount < cursor.Width) {
+        if (cursor.Data == cursor.End)
+            return -1;
+        cursor.Bits |= quint32(*cursor.Data++) << cursor.BitCount;
+        cursor.BitCount += 8;
+    }
+    const int code = int(cursor.Bits & ((1u << cursor.Width) - 1));
+    cursor.Bits >>= cursor.Width;
+    cursor.BitCount -= cursor.Width;
+    return code;
+}
+
+void TGifLzwDecoder::Expand(int code) {
+    FStringLength = FLength[code];
+    for (int i = FStringLength - 1; i > 0; --i) {
+        FString[i] = FLast[code];
+        code = FPrefix[code];
+    }
+    FString[0] = FLast[code];
+    FPending = 0;
+}
+
+inline int TGifLzwDecoder::NextString(TCursor& cursor) {
+    const int clearCode = 1 << FCodeSize;
+    for (;;) {
+        const int code = NextCode(cursor);
+        if (code < 0 || code == clearCode + 1)
+            return -1;
         if (code == clearCode) {
-            width = codeSize + 1;
-            next = clearCode + 2;
-            previous = -1;
+            cursor.Width = FCodeSize + 1;
+            cursor.Next = clearCode + 2;
+            cursor.Previous = -1;
             continue;
         }
+        const int next = cursor.Next;
+        const int previous = cursor.Previous;
         if (code > next || (code == next && previous < 0))
             RaiseCorrupt();
-
-        const qsizetype room = pixelCount - pos;
         if (code < clearCode) {
-            out[pos] = code < colourCount ? uchar(code) : 0;
-            length[code] = 1;
-        } else if (code < next) {
-            std::memcpy(out + pos, out + start[code],
-                        size_t(std::min<qsizetype>(length[code], room)));
-        } else {
-            // The code being defined right now: the previous string and its own first index.
-            const qsizetype count = std::min<qsizetype>(length[previous], room);
-            std::memcpy(out + pos, out + previousStart, size_t(count));
-            if (count < room)
-                out[pos + count] = out[previousStart];
-            length[code] = length[previous] + 1;
+            FLast[code] = FFirst[code] = code < FColourCount ? uchar(code) : 0;
+            FLength[code] = 1;
         }
-        const int written = code < clearCode ? 1
-                            : code == next   ? length[previous] + 1
-                                             : length[code];
-
+        // A new string: the previous one and the first index of this one, which for the code
+        // being defined right now is the previous string's own first index.
         if (previous >= 0 && next < MaxCodes) {
-            start[next] = previousStart;
-            length[next] = length[previous] + 1;
-            ++next;
-            if (next == (1 << width) && width < MaxCodeBits)
-                ++width;
+            FPrefix[next] = std::uint16_t(previous);
+            FLast[next] = code == next ? FFirst[previous] : FFirst[code];
+            FFirst[next] = FFirst[previous];
+            FLength[next] = std::uint16_t(FLength[previous] + 1);
+            FStart[next] = cursor.PreviousStart;
+            cursor.Next = next + 1;
+            if (cursor.Next == (1 << cursor.Width) && cursor.Width < MaxCodeBits)
+                ++cursor.Width;
         }
-        previous = code;
-        previousStart = pos;
-        pos += written;
+        cursor.Previous = code;
+        return code;
     }
+}
+
+inline qsizetype TGifLzwDecoder::Emit(int code, uchar* out, qsizetype room, qint64 at,
+                                      const uchar* outStart, qint64 outAt) {
+    const int length = FLength[code];
+    if (length == 1) {
+        *out = FLast[code];
+        return 1;
+    }
+    const qint64 start = FStart[code];
+    FStart[code] = at;
+    if (length <= room && start >= outAt) {
+        const uchar* copy = outStart + (start - outAt);
+        // The string defined by its own use ends where it starts being handed out: its last
+        // index is its first.
+        if (start + length - 1 == at) {
+            std::memcpy(out, copy, size_t(length - 1));
+            out[length - 1] = FFirst[code];
+        } else {
+            std::memcpy(out, copy, size_t(length));
+        }
+        return length;
+    }
+    Expand(code);
+    FPending = int(std::min<qsizetype>(length, room));
+    std::memcpy(out, FString, size_t(FPending));
+    return FPending;
+}
+
+qsizetype TGifLzwDecoder::Read(uchar* out, qsizetype count) {
+    const qint64 outAt = FPosition;
+    qsizetype written = std::min<qsizetype>(FStringLength - FPending, count);
+    std::memcpy(out, FString + FPending, size_t(written));
+    FPending += int(written);
+    TCursor cursor = FCursor;
+    while (written < count && !FEnded) {
+        const int code = NextString(cursor);
+        if (code < 0) {
+            FEnded = true;
+        } else {
+            const qint64 at = outAt + written;
+            written += Emit(code, out + written, count - written, at, out, outAt);
+            cursor.PreviousStart = at;
+        }
+    }
+    FCursor = cursor;
+    FPosition = outAt + written;
+    return written;
+}
+
+void DecodeGifLzw(const uchar* data, qsizetype size, int codeSize, int colourCount, uchar* out,
+                  qsizetype pixelCount) {
+    TGifLzwDecoder(data, size, codeSize, colourCount).Read(out, pixelCount);
 }

@@ -2,7 +2,9 @@
 
 #include "GifLzw.h"
 #include "Graphics.h"
+#include "ThumbnailSampler.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -156,6 +158,15 @@ void PlaceRows(const uchar* pixels, bool interlaced, QImage& image) {
                     size_t(width));
 }
 
+// The frame's colour table (a grey ramp when it has none) padded with black to the power of two
+// that bitsPerPixel, 1, 4 or 8, is set to.
+QList<QRgb> PaddedColourTable(const TGifFrameData& frame, int& bitsPerPixel) {
+    QList<QRgb> table = frame.ColourTable.isEmpty() ? GreyRamp(frame.CodeSize) : frame.ColourTable;
+    bitsPerPixel = table.size() <= 2 ? 1 : table.size() <= 16 ? 4 : 8;
+    table.resize(qsizetype(1) << bitsPerPixel, qRgb(0, 0, 0));
+    return table;
+}
+
 } // namespace
 
 TGifFile ReadGif(const QByteArray& data) {
@@ -191,9 +202,7 @@ TGifFile ReadGif(const QByteArray& data) {
 
 TDib DecodeGifFrame(const TGifFrameData& frame) {
     TDib dib;
-    QList<QRgb> table = frame.ColourTable.isEmpty() ? GreyRamp(frame.CodeSize) : frame.ColourTable;
-    dib.BitsPerPixel = table.size() <= 2 ? 1 : table.size() <= 16 ? 4 : 8;
-    table.resize(qsizetype(1) << dib.BitsPerPixel, qRgb(0, 0, 0));
+    const QList<QRgb> table = PaddedColourTable(frame, dib.BitsPerPixel);
     if (frame.Width == 0 || frame.Height == 0)
         return dib;
 
@@ -207,4 +216,28 @@ TDib DecodeGifFrame(const TGifFrameData& frame) {
                  frame.CodeSize, int(table.size()), pixels.data(), count);
     PlaceRows(pixels.data(), frame.Interlaced, dib.Image);
     return dib;
+}
+
+QImage DecodeGifFrameThumbnail(const TGifFrameData& frame, const QSize& target) {
+    int bitsPerPixel = 0;
+    const QList<QRgb> table = PaddedColourTable(frame, bitsPerPixel);
+    TThumbnailSampler sampler(QSize(frame.Width, frame.Height), target, QImage::Format_Indexed8);
+    if (sampler.Image().isNull())
+        RaiseGif(QStringLiteral("GIF image is not valid"));
+    sampler.Image().setColorTable(table);
+    TGifLzwDecoder decoder(reinterpret_cast<const uchar*>(frame.Data.constData()),
+                           frame.Data.size(), frame.CodeSize, int(table.size()));
+    const std::vector<int> rows =
+        frame.Interlaced ? InterlacedRows(frame.Height) : std::vector<int>();
+    std::vector<uchar> row(size_t(frame.Width));
+    for (int n = 0; n < frame.Height; ++n) {
+        const qsizetype got = decoder.Read(row.data(), frame.Width);
+        if (got == 0)
+            break;
+        std::fill(row.begin() + got, row.end(), uchar(0));
+        sampler.AddRow(frame.Interlaced ? rows[size_t(n)] : n, row.data());
+        if (got < frame.Width)
+            break;
+    }
+    return sampler.Image();
 }

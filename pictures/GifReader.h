@@ -40,3 +40,9 @@ TGifFile ReadGif(const QByteArray& data);
 // two, interlaced rows put in place. Pixels the data does not reach are index 0. Raises
 // EInvalidGraphicOperation "GIF encoded data is corrupt" for bad codes.
 TDib DecodeGifFrame(const TGifFrameData& frame);
+
+// The frame reduced to target's size, picking pixels as a stretched drawing without smoothing
+// does, decoded a row at a time: it costs one row and the target however large the frame claims
+// to be, and stops where the data ends (rows never reached are index 0). Indexed, with the colour
+// table DecodeGifFrame gives; raises its errors.
+QImage DecodeGifFrameThumbnail(const TGifFrameData& frame, const QSize& target);

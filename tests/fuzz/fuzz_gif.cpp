@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the GIF reader and decodes every frame small enough to decode
-// quickly.
+// quickly, whole and row by row into a thumbnail.
 #include "Exception.h"
 #include "GifReader.h"
 
@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
         for (const TGifFrameData& frame : ReadGif(bytes).Frames) {
-            if (qint64(frame.Width) * frame.Height <= FuzzPixelLimit)
+            if (qint64(frame.Width) * frame.Height <= FuzzPixelLimit) {
                 DecodeGifFrame(frame);
+                DecodeGifFrameThumbnail(frame, QSize(7, 5));
+            }
         }
     } catch (const Exception&) {
     }

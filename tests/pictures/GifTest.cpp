@@ -82,6 +82,24 @@ TEST(GifLzwTest, RoundTripsAcrossFullTablesClearedOrFrozen) {
     EXPECT_EQ(Decode(EncodeGifLzw(twoColours, 2), 2, twoColours.size()), twoColours);
 }
 
+TEST(GifLzwTest, PiecesOfAnySizeJoinIntoTheWholeExpansion) {
+    QByteArray noise(30000, Qt::Uninitialized);
+    QRandomGenerator random(11);
+    for (char& index : noise)
+        index = char(random.bounded(random.bounded(2) ? 2 : 16));
+    const QByteArray lzw = EncodeGifLzw(noise, 4);
+    // 1: every string is cut; 4096: the longest string; more than the data holds: the tail.
+    for (const qsizetype piece : {1, 3, 255, 4096, 40000}) {
+        TGifLzwDecoder decoder(reinterpret_cast<const uchar*>(lzw.constData()), lzw.size(), 4, 16);
+        QByteArray joined;
+        QByteArray buffer(piece, char(0));
+        for (qsizetype got; (got = decoder.Read(reinterpret_cast<uchar*>(buffer.data()), piece));)
+            joined += buffer.left(got);
+        EXPECT_EQ(joined, noise) << "pieces of " << piece;
+        EXPECT_EQ(decoder.Read(reinterpret_cast<uchar*>(buffer.data()), piece), 0);
+    }
+}
+
 TEST(GifLzwTest, StopsAtTheEndOfOutputOrDataAndKeepsWhatItHas) {
     const QByteArray indexes = Cycle(100);
     const QByteArray lzw = EncodeGifLzw(indexes, 2);

@@ -70,11 +70,13 @@ QByteArray IndexedBmp(const QImage& indexed, bool rle) {
                    rle ? Rle8(indexed) : WriteBmp({indexed, 8}).mid(54 + indexed.colorCount() * 4));
 }
 
-QByteArray IndexedGif(const QImage& indexed) {
+QByteArray IndexedGif(const QImage& indexed, bool interlaced = false, int transparentIndex = -1) {
     TGifSampleWriter writer(indexed.width(), indexed.height(), indexed.colorTable());
     TGifSampleFrame frame;
     frame.Width = indexed.width();
     frame.Height = indexed.height();
+    frame.Interlaced = interlaced;
+    frame.TransparentIndex = transparentIndex;
     for (int y = 0; y < indexed.height(); ++y)
         frame.Indexes +=
             QByteArray(reinterpret_cast<const char*>(indexed.constScanLine(y)), indexed.width());
@@ -127,6 +129,7 @@ struct TSample {
     const char* Name;
     TGraphicClass Class;
     QByteArray Bytes;
+    bool Transparent = false; // the viewer's Transparent option
 };
 
 QList<TSample> Samples() {
@@ -140,6 +143,10 @@ QList<TSample> Samples() {
         {"bmp 8 bits", &TBitmap::staticMetaObject, IndexedBmp(indexed, false)},
         {"bmp rle8", &TBitmap::staticMetaObject, IndexedBmp(indexed, true)},
         {"gif", &TJvGIFImage::staticMetaObject, IndexedGif(indexed)},
+        {"gif interlaced", &TJvGIFImage::staticMetaObject, IndexedGif(indexed, true)},
+        // The yellow block's colour is left out wherever it is, as the whole frame drawn leaves it.
+        {"gif transparent", &TJvGIFImage::staticMetaObject,
+         IndexedGif(indexed, false, indexed.pixelIndex(100, 80)), true},
         {"ico", &TIcon::staticMetaObject, IcoFile({{32, 32, 32, IconDib32(icon)}})},
         {"ani", &TJvAni::staticMetaObject, AniFile({IcoFile({{32, 32, 32, IconDib32(icon)}})})},
         {"emf", &TMetafile::staticMetaObject, TwoRectangleEmf()},
@@ -157,16 +164,22 @@ std::unique_ptr<TGraphic> NewGraphic(TGraphicClass graphicClass) {
     return std::unique_ptr<TGraphic>(qobject_cast<TGraphic*>(graphicClass->newInstance()));
 }
 
+std::unique_ptr<TGraphic> NewGraphic(const TSample& sample) {
+    auto graphic = NewGraphic(sample.Class);
+    graphic->SetTransparent(sample.Transparent);
+    return graphic;
+}
+
 TThumbnailImage ReadThumbnail(const TSample& sample, const QSize& box) {
     QBuffer buffer;
     buffer.setData(sample.Bytes);
     buffer.open(QIODevice::ReadOnly);
-    return NewGraphic(sample.Class)->ReadThumbnail(buffer, box);
+    return NewGraphic(sample)->ReadThumbnail(buffer, box);
 }
 
 // What a cell drew before thumbnails: the whole picture decoded, drawn into the fitted size.
 QImage ShrunkFullDrawing(const TSample& sample, const QSize& box) {
-    auto graphic = NewGraphic(sample.Class);
+    auto graphic = NewGraphic(sample);
     graphic->LoadFromBytes(sample.Bytes);
     QImage canvas(FittedSize({graphic->Width(), graphic->Height()}, box),
                   QImage::Format_ARGB32_Premultiplied);
@@ -264,6 +277,22 @@ TEST(Thumbnail, JpegHeaderClaimingAHugePictureOverATinyFileEndsCleanly) {
     EXPECT_EQ(thumbnail.PictureSize, QSize(16000, 16000));
     ASSERT_EQ(thumbnail.Image.size(), QSize(100, 100));
     EXPECT_NEAR(QColor(thumbnail.Image.pixel(50, 50)).green(), 128, 20);
+}
+
+TEST(Thumbnail, GifFrameClaimingAHugePictureOverATinyFileCostsWhatTheDataHolds) {
+    // 16000 x 16000 promised over 64 pixels of data: the copy is the cell's size, the first
+    // colour where the data ran out, as the whole frame decoded would show.
+    TGifSampleWriter writer(16000, 16000, {qRgb(10, 20, 30), qRgb(250, 250, 250)});
+    TGifSampleFrame claimed;
+    claimed.Width = claimed.Height = 16000;
+    claimed.CodeSize = 2;
+    writer.AddRawFrame(claimed, GifSubBlocks(EncodeGifLzw(QByteArray(64, char(1)), 2)));
+    const TThumbnailImage thumbnail =
+        ReadThumbnail({"bomb", &TJvGIFImage::staticMetaObject, writer.Bytes()}, {100, 100});
+    EXPECT_EQ(thumbnail.PictureSize, QSize(16000, 16000));
+    ASSERT_EQ(thumbnail.Image.size(), QSize(100, 100));
+    EXPECT_EQ(thumbnail.Image.pixel(50, 50), qRgb(10, 20, 30));
+    EXPECT_EQ(thumbnail.Image.sizeInBytes(), 100 * 100);
 }
 
 TEST(Thumbnail, JpegFaultsFollowTheFullDecodesRules) {

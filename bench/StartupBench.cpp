@@ -3,10 +3,14 @@
 //      cell in view drawn and stay so, on 300 JPEGs of 6000 x 4000 and, for what the window
 //      itself costs, on an empty folder; beside them the decoding floor of the cells in view;
 //   2. Ctrl+W on a GIF of 6000 x 4000 until the root window names a new wallpaper pixmap,
-//      against converting the same file with velloria-picture.
+//      against converting the same file with velloria-picture;
+//   3. Velloria beside Nitrogen, Debian's wallpaper browser, on the same photo folder and screen,
+//      each window made to fill the screen once mapped: from exec until the screen stays
+//      unchanged, the program's processor time and its peak resident memory; for 60 photos of
+//      4000 x 3000 at 1280 x 800 and 153 of 6000 x 4000 at 1920 x 1080.
 // Every start is a fresh process with a fresh HOME and its own X server. The screen is read with
 // GetImage every PollMs: a figure is late by at most that interval and one read.
-// Run: build/<dir>/bench/startup_bench [1] [2] (nothing for both).
+// Run: build/<dir>/bench/startup_bench [1] [2] [3] (nothing for all).
 #include "BenchCases.h"
 #include "BenchFolders.h"
 #include "BenchProcess.h"
@@ -23,6 +27,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -34,6 +39,7 @@
 #include <cstring>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -69,6 +75,17 @@ double ProcessCpuMs(qint64 pid) {
     return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
+// The most resident memory a process has had so far, in MiB (VmHWM); 0 once it is gone.
+double ProcessPeakMiB(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
 // A connection to the private X server and the few questions asked of it.
 class TScreen {
 public:
@@ -94,6 +111,15 @@ public:
                 found = children[i];
         std::free(tree);
         return found;
+    }
+    // Puts the window at the screen's top left corner at the given size, as maximising would.
+    void Fill(xcb_window_t window, QSize size) const {
+        const quint32 values[] = {0, 0, quint32(size.width()), quint32(size.height())};
+        xcb_configure_window(FConnection, window,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT,
+                             values);
+        xcb_flush(FConnection);
     }
     // Where the window's top-left corner is on the screen.
     QPoint Origin(xcb_window_t window) const {
@@ -163,7 +189,7 @@ private:
 // One private session: its X server, its HOME, and the program started in it.
 class TSession {
 public:
-    TSession() : FXvfb(QLatin1String(ScreenSize)) {
+    explicit TSession(const QString& screen = QLatin1String(ScreenSize)) : FXvfb(screen) {
         if (FXvfb.Display().isEmpty() || !FHome.isValid())
             Fail(QStringLiteral("cannot start Xvfb or make a home folder"));
         FScreen.emplace(FXvfb.Display());
@@ -188,14 +214,15 @@ public:
                  QStringLiteral(" failed"));
         return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     }
-    void StartProgram(const QStringList& arguments) {
+    void StartProgram(const QStringList& arguments,
+                      const QString& program = QStringLiteral(VELLORIA_PROGRAM)) {
         FProgram.setProcessEnvironment(Environment());
         FProgram.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        FProgram.start(QStringLiteral(VELLORIA_PROGRAM), arguments);
+        FProgram.start(program, arguments);
     }
     void CheckProgramRuns() const {
         if (FProgram.state() == QProcess::NotRunning)
-            Fail(QStringLiteral("velloria stopped"));
+            Fail(FProgram.program() + QStringLiteral(" stopped"));
     }
     qint64 ProgramPid() const { return FProgram.processId(); }
     const TScreen& Screen() const { return *FScreen; }
@@ -212,6 +239,7 @@ struct TStart {
     double MappedMs = 0;
     double SettledMs = 0;
     double CpuMs = 0; // the program's processor time once settled
+    double PeakMiB = 0;
     double SlowestReadMs = 0;
     int Changes = 0;
     xcb_window_t Window = 0;
@@ -219,18 +247,30 @@ struct TStart {
     QByteArray Pixels;
 };
 
-// Polls the screen from the program's exec until the viewer's pixels have not changed for
+// What is watched: the window titled Title and, with Fill set, the whole screen of that size,
+// the window made to fill it once mapped; else the viewer in Velloria's designed window.
+struct TWatch {
+    QByteArray Title = "Velloria";
+    std::optional<QSize> Fill;
+};
+
+// Polls the screen from the program's exec until the watched pixels have not changed for
 // QuietMs; timer runs from the exec.
-TStart WatchStart(TSession& session, const QElapsedTimer& timer) {
+TStart WatchStart(TSession& session, const QElapsedTimer& timer, const TWatch& watch = {}) {
     TStart start;
     double changedAt = 0;
     while (timer.elapsed() < DeadlineMs) {
         session.CheckProgramRuns();
         const double now = double(timer.nsecsElapsed()) / 1e6;
-        if (!start.Window && (start.Window = session.Screen().FindWindow("Velloria")))
+        if (!start.Window && (start.Window = session.Screen().FindWindow(watch.Title))) {
             start.MappedMs = now;
+            if (watch.Fill)
+                session.Screen().Fill(start.Window, *watch.Fill);
+        }
         if (start.Window) {
-            start.Viewer = ViewerInWindow.translated(session.Screen().Origin(start.Window));
+            start.Viewer = watch.Fill
+                               ? QRect(QPoint(), *watch.Fill)
+                               : ViewerInWindow.translated(session.Screen().Origin(start.Window));
             const QByteArray pixels = session.Screen().Pixels(start.Viewer);
             start.SlowestReadMs =
                 std::max(start.SlowestReadMs, double(timer.nsecsElapsed()) / 1e6 - now);
@@ -240,6 +280,7 @@ TStart WatchStart(TSession& session, const QElapsedTimer& timer) {
                 ++start.Changes;
             } else if (now - changedAt >= QuietMs) {
                 start.CpuMs = ProcessCpuMs(session.ProgramPid());
+                start.PeakMiB = ProcessPeakMiB(session.ProgramPid());
                 return start;
             }
         }
@@ -470,6 +511,49 @@ void BenchChange(const QString& gifFolder) {
                 Median(converts), Median(changes) / Median(converts));
 }
 
+// One start of program on folder in a screen of the given size, the window filling it.
+TStart FillingStart(const QString& program, const QByteArray& title, const QString& folder,
+                    QSize screen) {
+    TSession session(QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()));
+    QElapsedTimer timer;
+    timer.start();
+    session.StartProgram({folder}, program);
+    return WatchStart(session, timer, {title, screen});
+}
+
+void BenchBesideNitrogen(const char* what, const QString& folder, QSize screen) {
+    const QString nitrogen = QStandardPaths::findExecutable(QStringLiteral("nitrogen"));
+    if (nitrogen.isEmpty())
+        Fail(QStringLiteral("nitrogen is not installed"));
+    std::printf("3. %s at %d x %d, Velloria and Nitrogen alternately, %d runs; fresh HOME each "
+                "(Nitrogen's thumbnail cache empty)\n",
+                what, screen.width(), screen.height(), Runs);
+    TStartFigures ours, theirs;
+    std::vector<double> oursPeak, theirsPeak;
+    for (int run = 1; run <= Runs; ++run) {
+        std::printf("   run %d (load %s)\n", run, qPrintable(LoadAverage()));
+        const TStart velloria =
+            FillingStart(QStringLiteral(VELLORIA_PROGRAM), "Velloria", folder, screen);
+        const TStart other = FillingStart(nitrogen, "Nitrogen", folder, screen);
+        for (const auto& [name, start] :
+             {std::pair{"Velloria:", &velloria}, {"Nitrogen:", &other}}) {
+            PrintStart(name, *start);
+            std::printf("   %-22s peak resident %6.1f MiB\n", "", start->PeakMiB);
+        }
+        AddStart(ours, velloria);
+        AddStart(theirs, other);
+        oursPeak.push_back(velloria.PeakMiB);
+        theirsPeak.push_back(other.PeakMiB);
+    }
+    PrintMedians("Velloria:", ours);
+    std::printf("   %-22s peak %6.1f MiB\n", "", Median(oursPeak));
+    PrintMedians("Nitrogen:", theirs);
+    std::printf("   %-22s peak %6.1f MiB\n", "", Median(theirsPeak));
+    std::printf("   ratio Velloria / Nitrogen: settled %.2f, cpu %.2f, peak %.2f\n",
+                Median(ours.Settled) / Median(theirs.Settled),
+                Median(ours.Cpu) / Median(theirs.Cpu), Median(oursPeak) / Median(theirsPeak));
+}
+
 int RunChildCase(const QStringList& args) {
     RegisterPictureFormats();
     if (args.value(0) != QLatin1String("floor") || args.size() != 3)
@@ -490,6 +574,12 @@ int RunParent(const QStringList& figures) {
         BenchStartup(LargeJpegFolder(cache, LargeFiles, PhotoSize));
     if (wanted("2"))
         BenchChange(LargeGifFolder(cache, PhotoSize));
+    if (wanted("3")) {
+        BenchBesideNitrogen("60 photos of 4000 x 3000",
+                            LargeJpegFolder(cache, 60, QSize(4000, 3000)), QSize(1280, 800));
+        BenchBesideNitrogen("153 photos of 6000 x 4000", LargeJpegFolder(cache, 153, PhotoSize),
+                            QSize(1920, 1080));
+    }
     std::printf("load at the end: %s\n", qPrintable(LoadAverage()));
     return 0;
 }

@@ -4,18 +4,27 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-double StatusMiB(const QByteArray& field) {
-    QFile status(QStringLiteral("/proc/self/status"));
+// A field of a process's status file in MiB; -1 when the file or the field is not there.
+double StatusFieldMiB(const QString& fileName, const QByteArray& field) {
+    QFile status(fileName);
     if (!status.open(QIODevice::ReadOnly))
-        qFatal("cannot read /proc/self/status");
+        return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith(field + ':'))
             return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    qFatal("no %s in /proc/self/status", field.constData());
+    return -1;
+}
+
+double StatusMiB(const QByteArray& field) {
+    const double value = StatusFieldMiB(QStringLiteral("/proc/self/status"), field);
+    if (value < 0)
+        qFatal("no %s in /proc/self/status", field.constData());
+    return value;
 }
 
 } // namespace
@@ -51,6 +60,10 @@ void PutFigure(const QString& name, double value) {
 
 double PeakResidentMiB() {
     return StatusMiB("VmHWM");
+}
+
+double ProcessPeakMiB(qint64 pid) {
+    return std::max(StatusFieldMiB(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM"), 0.0);
 }
 
 double ResidentMiB() {

@@ -21,5 +21,7 @@ void PutFigure(const QString& name, double value);
 // This process's peak and current resident set in MiB (VmHWM and VmRSS of /proc/self/status).
 double PeakResidentMiB();
 double ResidentMiB();
+// Another process's peak resident set in MiB; 0 once it is gone.
+double ProcessPeakMiB(qint64 pid);
 // The machine's load averages over 1, 5 and 15 minutes, as /proc/loadavg gives them.
 QString LoadAverage();

@@ -75,17 +75,6 @@ double ProcessCpuMs(qint64 pid) {
     return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
-// The most resident memory a process has had so far, in MiB (VmHWM); 0 once it is gone.
-double ProcessPeakMiB(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-
 // A connection to the private X server and the few questions asked of it.
 class TScreen {
 public:

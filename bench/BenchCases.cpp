@@ -6,8 +6,6 @@
 #include "OffscreenViewer.h"
 #include "Picture.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -80,18 +78,9 @@ protected:
     }
 };
 
-// Sleeps until an event comes (a result, a paint, the timer at the deadline), so the waiting
-// takes no core from the viewer's workers.
 void WaitFor(const std::function<bool()>& condition, const char* what) {
-    const QDeadlineTimer deadline(PaintDeadlineMs);
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(PaintDeadlineMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            qFatal("gave up waiting: %s", what);
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    if (!WaitUntil(condition, PaintDeadlineMs))
+        qFatal("gave up waiting: %s", what);
 }
 
 void Show(TTimedViewer& viewer, bool reduceMemory) {

@@ -3,7 +3,9 @@
 #include "JvImagesViewer.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFont>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -40,6 +42,20 @@ bool AllInViewRead(const TJvImagesViewer& viewer) {
         const TJvPictureItem* item = ExistingItem(viewer, i);
         return item && item->CellState() != TJvPictureItem::TCellState::csWaiting;
     });
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    // Wakes the loop when the time is up.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return condition();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
 }
 
 QImage PaintWhenAllInViewRead(TJvImagesViewer& viewer) {

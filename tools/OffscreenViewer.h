@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class TJvImagesViewer;
@@ -21,6 +22,9 @@ std::vector<int> CellsInView(const TJvImagesViewer& viewer);
 TJvPictureItem* ExistingItem(const TJvImagesViewer& viewer, int index);
 // True when every item in view has its cell picture or the reason it could not be read.
 bool AllInViewRead(const TJvImagesViewer& viewer);
+// Handles events until condition holds or timeoutMs have passed, sleeping while none comes, so
+// that waiting takes no core from the viewer's workers; gives condition's last answer.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 // Paints the viewer, and again as cell pictures arrive, until every cell in view has its picture
 // or its failure; gives back the last paint. Waits as long as a read takes.
 QImage PaintWhenAllInViewRead(TJvImagesViewer& viewer);

@@ -11,7 +11,6 @@
 #include "PictureFormats.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
 #include <QTextStream>
@@ -56,10 +55,7 @@ QString ListingError(const QString& folder) {
 
 bool Show(TJvImagesViewer& viewer) {
     viewer.show();
-    const QDeadlineTimer deadline(ShowDeadlineMs);
-    while (!viewer.windowHandle()->isExposed() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return viewer.windowHandle()->isExposed();
+    return WaitUntil([&] { return viewer.windowHandle()->isExposed(); }, ShowDeadlineMs);
 }
 
 int Run(const QString& folder, QSize size, const QString& outName) {

@@ -103,6 +103,8 @@ inline qsizetype TGifLzwDecoder::Emit(int code, uchar* out, qsizetype room, qint
 }
 
 qsizetype TGifLzwDecoder::Read(uchar* out, qsizetype count) {
+    if (count <= 0)
+        return 0; // a frame no pixel wide has no row buffer either
     const qint64 outAt = FPosition;
     qsizetype written = std::min<qsizetype>(FStringLength - FPending, count);
     std::memcpy(out, FString + FPending, size_t(written));

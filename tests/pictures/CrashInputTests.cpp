@@ -1,9 +1,12 @@
 // Inputs that once made a reader crash or hang (tests/data/crash, named after the fault) must
 // now end in the format's own clean error, leaving the graphic empty.
 #include "Ani.h"
+#include "Gif.h"
+#include "GifReader.h"
 #include "Icon.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,5 +44,21 @@ TEST(CrashInputs, AnimatedCursorsEndInTheirFramesIconError) {
         TJvAni ani;
         EXPECT_EQ(LoadError(ani, QString::fromLatin1(name)), InvalidIcon) << name;
         EXPECT_TRUE(ani.Empty()) << name;
+    }
+}
+
+TEST(CrashInputs, GifFrameNoPixelWideGivesNoCellPicture) {
+    QFile file(CrashFile(QStringLiteral("gif_thumbnail_of_a_frame_no_pixel_wide.gif")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const TGifFile gif = ReadGif(file.readAll());
+    ASSERT_EQ(gif.Frames.size(), 1);
+    EXPECT_EQ(DecodeGifFrameThumbnail(gif.Frames.first(), QSize(7, 5)).pixelIndex(3, 2), 0);
+    file.seek(0);
+    TJvGIFImage image;
+    try {
+        image.ReadThumbnail(file, QSize(100, 100));
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("GIF image is not valid"));
     }
 }

@@ -75,8 +75,10 @@ inline int TGifLzwDecoder::NextString(TCursor& cursor) {
     }
 }
 
-inline qsizetype TGifLzwDecoder::Emit(int code, uchar* out, qsizetype room, qint64 at,
-                                      const uchar* outStart, qint64 outAt) {
+inline qsizetype TGifLzwDecoder::Emit(int code, uchar* buffer, qsizetype written, qsizetype count,
+                                      qint64 bufferAt) {
+    uchar* out = buffer + written;
+    const qint64 at = bufferAt + written;
     const int length = FLength[code];
     if (length == 1) {
         *out = FLast[code];
@@ -84,8 +86,8 @@ inline qsizetype TGifLzwDecoder::Emit(int code, uchar* out, qsizetype room, qint
     }
     const qint64 start = FStart[code];
     FStart[code] = at;
-    if (length <= room && start >= outAt) {
-        const uchar* copy = outStart + (start - outAt);
+    if (length <= count - written && start >= bufferAt) {
+        const uchar* copy = buffer + (start - bufferAt);
         // The string defined by its own use ends where it starts being handed out: its last
         // index is its first.
         if (start + length - 1 == at) {
@@ -97,7 +99,7 @@ inline qsizetype TGifLzwDecoder::Emit(int code, uchar* out, qsizetype room, qint
         return length;
     }
     Expand(code);
-    FPending = int(std::min<qsizetype>(length, room));
+    FPending = int(std::min<qsizetype>(length, count - written));
     std::memcpy(out, FString, size_t(FPending));
     return FPending;
 }
@@ -115,9 +117,8 @@ qsizetype TGifLzwDecoder::Read(uchar* out, qsizetype count) {
         if (code < 0) {
             FEnded = true;
         } else {
-            const qint64 at = outAt + written;
-            written += Emit(code, out + written, count - written, at, out, outAt);
-            cursor.PreviousStart = at;
+            cursor.PreviousStart = outAt + written;
+            written += Emit(code, out, written, count, outAt);
         }
     }
     FCursor = cursor;

@@ -42,10 +42,9 @@ private:
     int NextString(TCursor& cursor);
     // Puts the string of code into FString by walking its prefixes, ready to be handed out.
     void Expand(int code);
-    // Hands out code's string at out, which stands at position at of the output, with room for
-    // at most room indexes; a Read's buffer begins at outStart, position outAt. Gives how many.
-    qsizetype Emit(int code, uchar* out, qsizetype room, qint64 at, const uchar* outStart,
-                   qint64 outAt);
+    // Hands out code's string into buffer (which starts at position bufferAt of the output) from
+    // written on, at most up to count; gives how many indexes it handed out.
+    qsizetype Emit(int code, uchar* buffer, qsizetype written, qsizetype count, qint64 bufferAt);
 
     TCursor FCursor;
     int FCodeSize;
